@@ -1,0 +1,45 @@
+// The bridge: every record the cycle works on, owned by one object for the
+// life of the process, and the cycle itself.
+#pragma once
+
+#include <cstdint>
+
+#include "aircraft/link.h"
+#include "bridge/commands.h"
+#include "export/export.h"
+#include "fsuipc/client.h"
+#include "platform/os.h"
+
+namespace corvane::bridge {
+
+// Result of a cycle that found the aircraft data missing or not valid.
+constexpr std::int32_t kAircraftDataMissing = 1;
+
+struct Bridge {
+    explicit Bridge(Os& os_) : os(os_) {}
+    Bridge(const Bridge&) = delete;
+    Bridge& operator=(const Bridge&) = delete;
+
+    Os& os;
+    fsuipc::Client client;
+    std::int32_t link_result_code = 0;
+    aircraft::Link link;
+    aircraft::Snapshots blocks;
+    data_export::DisplayValues displays;
+    data_export::DisplayShadows display_shadows;
+    data_export::Annunciators annunciators;
+    data_export::PanelShadows panel_shadows;
+    CommandState commands;
+};
+
+// One bridge cycle: 1 when the aircraft data is missing or not valid,
+// otherwise the link result code of the cycle's last exchange.
+std::int32_t run_cycle(Bridge& bridge);
+
+// Open the FSUIPC link (any simulator version) and, only if that succeeded,
+// the aircraft link. Returns the link status: 0, 100, or the open's error code.
+std::int32_t open_links(Bridge& bridge);
+// Close the aircraft link, then the FSUIPC link.
+void close_links(Bridge& bridge);
+
+}  // namespace corvane::bridge

@@ -1,0 +1,34 @@
+// The change-only write that every export stage performs for each value.
+//
+// A value is queued only when it differs from its shadow (doubles compared as
+// doubles, so a NaN always counts as changed; integers as 32-bit values), and
+// the shadow is updated whether or not the client accepted the request: a
+// refused value goes out again only after it changes once more. Shadows start
+// at 0 and nothing ever resets them.
+#pragma once
+
+#include <cstdint>
+
+#include "fsuipc/client.h"
+
+namespace corvane::bridge {
+
+// Where the export stages queue their writes: the client and the link result
+// code that every request stores its code in.
+struct Writer {
+    fsuipc::Client& client;
+    std::int32_t& link_result_code;
+};
+
+// Double form: 2 bytes, the low 16 bits of the value times scale truncated
+// toward zero (NaN, infinities and out-of-range values give 0x80000000 first).
+// The shadow keeps the unscaled double.
+void write_double_if_changed(Writer& out, std::uint32_t offset, double value, double scale,
+                             double& shadow);
+
+// Integer form (and the packed form, with size 1): the low size bytes of the
+// 32-bit value, little-endian; all 32 bits are compared with the shadow.
+void write_integer_if_changed(Writer& out, std::uint32_t offset, std::uint32_t size,
+                              std::int32_t value, std::int32_t& shadow);
+
+}  // namespace corvane::bridge

@@ -1,0 +1,57 @@
+// Command import: the command word, the value byte, the step counters and the
+// knob counters that other FSUIPC clients write into the offset block, read in
+// every cycle's exchange and turned into posted aircraft commands.
+#pragma once
+
+#include <cstdint>
+
+#include "aircraft/link.h"
+#include "export/export.h"
+#include "fsuipc/client.h"
+#include "platform/os.h"
+
+namespace corvane::bridge {
+
+constexpr std::uint32_t kCommandWordOffset = 0x9400;
+constexpr std::uint32_t kValueByteOffset = 0x9428;
+constexpr std::uint32_t kKnobCounterOffset = 0x94F0;  // 8 knobs, 0x94F0..0x94F7
+constexpr std::uint32_t kStepCounterOffset = 0x94F8;  // 4 step counters, 0x94F8..0x94FB
+constexpr int kKnobCount = 8;
+constexpr int kStepCounterCount = 4;
+
+// Everything this part keeps; zero at start, never reset.
+struct CommandState {
+    // Read destinations: only their low byte (the command word: its two bytes)
+    // is ever written by the exchange.
+    std::int16_t command_word = 0;
+    std::int32_t knob_counter[kKnobCount] = {};
+    std::int32_t step_counter[kStepCounterCount] = {};
+    std::int32_t value_byte = 0;
+
+    std::int32_t knob_last_seen[kKnobCount] = {};
+    std::int32_t step_last_seen[kStepCounterCount] = {};
+    std::uint16_t last_value_byte = 0;
+    std::int16_t hold[kKnobCount] = {};
+    double held[kKnobCount] = {};
+};
+
+// Everything the command handling needs from the rest of the cycle.
+struct CommandContext {
+    CommandState& state;
+    fsuipc::Client& client;
+    std::int32_t& link_result_code;
+    Os& os;
+    const aircraft::Link& link;
+    const aircraft::Snapshots& blocks;
+    const data_export::DisplayValues& displays;
+};
+
+// Wrapped difference of an 8-bit counter: -127..+128, the difference modulo 256.
+std::int32_t wrapped_difference(std::int32_t now, std::int32_t last_seen);
+
+// Stage 6: queue the reads of 0x9400, 0x94F0..0x94FB and 0x9428 and exchange.
+int queue_command_reads_and_exchange(CommandContext& context);
+// Stage 7: post what the reads call for.
+void handle_commands(CommandContext& context);
+
+}  // namespace corvane::bridge

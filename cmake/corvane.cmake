@@ -1,0 +1,87 @@
+# Helpers shared by the folder CMakeLists.
+
+# Settings file reader. Native and Winelib builds link Debian's inih; the mingw
+# build fetches release r55 when CORVANE_FETCH_INIH is on (offline: point
+# FETCHCONTENT_SOURCE_DIR_INIH at an inih r55 source tree).
+# corvane_inih is the target to link; CORVANE_HAVE_INIH tells whether a
+# library is there to link at all.
+function(corvane_find_inih)
+  if(TARGET corvane_inih)
+    return()
+  endif()
+  add_library(corvane_inih INTERFACE)
+  if(NOT CORVANE_TARGET STREQUAL "mingw")
+    find_library(INIREADER_LIBRARY INIReader REQUIRED)
+    find_library(INIH_LIBRARY inih REQUIRED)
+    find_path(INIH_INCLUDE_DIR INIReader.h REQUIRED)
+    target_include_directories(corvane_inih INTERFACE ${INIH_INCLUDE_DIR})
+    target_link_libraries(corvane_inih INTERFACE ${INIREADER_LIBRARY} ${INIH_LIBRARY})
+    set(CORVANE_HAVE_INIH ON PARENT_SCOPE)
+    return()
+  endif()
+
+  set(src "")
+  if(FETCHCONTENT_SOURCE_DIR_INIH)
+    set(src "${FETCHCONTENT_SOURCE_DIR_INIH}")
+  elseif(CORVANE_FETCH_INIH)
+    include(FetchContent)
+    FetchContent_Declare(inih
+      GIT_REPOSITORY https://github.com/benhoyt/inih.git
+      GIT_TAG r55
+      GIT_SHALLOW TRUE)
+    FetchContent_GetProperties(inih)
+    if(NOT inih_POPULATED)
+      FetchContent_Populate(inih)
+    endif()
+    set(src "${inih_SOURCE_DIR}")
+  endif()
+
+  if(src AND EXISTS "${src}/ini.c" AND EXISTS "${src}/cpp/INIReader.cpp")
+    add_library(corvane_inih_lib STATIC "${src}/ini.c" "${src}/cpp/INIReader.cpp")
+    target_include_directories(corvane_inih_lib PUBLIC "${src}" "${src}/cpp")
+    target_link_libraries(corvane_inih INTERFACE corvane_inih_lib)
+    set(CORVANE_HAVE_INIH ON PARENT_SCOPE)
+  else()
+    # No inih source at hand: compile against the system headers alone,
+    # staged into the build tree so that no other Linux header leaks in.
+    message(STATUS "inih source not available: Windows sources compile, corvane.exe is not linked")
+    set(stage "${CMAKE_BINARY_DIR}/inih-headers")
+    file(MAKE_DIRECTORY "${stage}")
+    file(COPY /usr/include/INIReader.h /usr/include/ini.h DESTINATION "${stage}")
+    target_include_directories(corvane_inih INTERFACE "${stage}")
+    set(CORVANE_HAVE_INIH OFF PARENT_SCOPE)
+  endif()
+endfunction()
+
+# A native GoogleTest program whose cases are registered with ctest and
+# labelled by tier and subsystem:
+#   corvane_unit_test(NAME fsuipc_test SUBSYSTEM fsuipc SOURCES a.cpp b.cpp [LIBS ...])
+function(corvane_unit_test)
+  cmake_parse_arguments(T "" "NAME;SUBSYSTEM" "SOURCES;LIBS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE corvane_test_support ${T_LIBS} GTest::gtest_main)
+  gtest_discover_tests(${T_NAME}
+    PROPERTIES LABELS "unit;${T_SUBSYSTEM}"
+    DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# A Winelib end-to-end test program, run under Wine (inside Xvfb when there
+# is no display) by tests/e2e/run-wine.sh:
+#   corvane_e2e_test(NAME sim_link_test SUBSYSTEM fsuipc SOURCES t.cpp [LIBS ...] [TIMEOUT s])
+function(corvane_e2e_test)
+  cmake_parse_arguments(T "" "NAME;SUBSYSTEM;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  set_target_properties(${T_NAME} PROPERTIES SUFFIX ".exe")
+  target_link_libraries(${T_NAME} PRIVATE corvane_e2e_support ${T_LIBS})
+  add_test(NAME ${T_NAME}
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/run-wine.sh $<TARGET_FILE:${T_NAME}>.so)
+  set_tests_properties(${T_NAME} PROPERTIES
+    LABELS "e2e;${T_SUBSYSTEM}"
+    TIMEOUT ${T_TIMEOUT}
+    RUN_SERIAL ON
+    FIXTURES_REQUIRED wine_prefix
+    ENVIRONMENT "CORVANE_BUILD_DIR=${CMAKE_BINARY_DIR}")
+endfunction()

@@ -1,0 +1,110 @@
+// The FSUIPC client: open with version handshake, queued reads and writes in a
+// shared request area, the exchange message, close.
+//
+// Every operation but close stores a result code through its out-parameter;
+// the program always passes its link result code there. Queuing only writes
+// into the mapped area and moves next free: nothing is allocated per batch.
+//
+// The request area is shared memory that the server (or any process that opens
+// it by name) may rewrite during an exchange. The client therefore never takes
+// a size, an offset or a destination from the area: it keeps its own list of
+// what it queued and, after the exchange, copies result bytes only from the
+// positions it wrote itself. The 4-byte destination field of a read record
+// carries the record's index in that list plus one (0 = no destination).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/os.h"
+
+namespace corvane::fsuipc {
+
+// Result codes, stored in the caller's link result code.
+enum : std::int32_t {
+    kOk = 0,
+    kAlreadyOpen = 1,
+    kNoServerWindow = 2,
+    kRegisterFailed = 3,
+    kAtomFailed = 4,
+    kAreaCreateFailed = 5,
+    kViewFailed = 6,
+    kVersionMismatch = 7,         // server window found as "UIPCMAIN"
+    kSimulatorVersionDiffers = 8,
+    kNotOpen = 9,
+    kNothingQueued = 10,
+    kSendFailedNoError = 11,      // nine sends failed, last error 0
+    kSendFailedWithError = 12,    // nine sends failed, last error non-zero
+    kBadAnswer = 13,
+    kVersionMismatchFs98 = 14,    // server window found only as "FS98MAIN"
+    kAreaFull = 15,
+};
+
+constexpr std::uint32_t kAreaSize = 0x8000;
+constexpr std::uint32_t kAreaLimit = 0x7F00;  // requests plus terminator fit below this
+constexpr std::uint32_t kReadHeader = 16;
+constexpr std::uint32_t kWriteHeader = 12;
+constexpr std::uint32_t kRecordRead = 1;
+constexpr std::uint32_t kRecordWrite = 2;
+constexpr std::uint32_t kRecordEnd = 0;
+
+constexpr std::uint32_t kServerVersionOffset = 0x3304;
+constexpr std::uint32_t kSimulatorVersionOffset = 0x3308;
+constexpr std::uint32_t kLibraryVersionOffset = 0x330A;
+constexpr std::uint16_t kLibraryVersion = 2002;
+constexpr std::uint32_t kMinServerVersion = 0x19980005;
+constexpr std::uint32_t kSimulatorVersionTag = 0xFADE;
+
+constexpr std::uint32_t kSendTimeoutMs = 2000;
+constexpr int kSendAttempts = 9;
+constexpr std::uint32_t kRetrySleepMs = 100;
+constexpr int kHandshakePasses = 5;
+
+inline constexpr char kServerClass[] = "UIPCMAIN";
+inline constexpr char kSimulatorClass[] = "FS98MAIN";
+inline constexpr char kExchangeMessageName[] = "FsasmLib:IPC";
+inline constexpr char kAreaNameFormat[] = "FsasmLib:IPC:%X:%X";
+
+// Every record takes at least 12 bytes below the limit.
+constexpr std::size_t kMaxRecords = kAreaLimit / kWriteHeader;
+
+// The client's own account of one queued record.
+struct QueuedRecord {
+    std::uint32_t position;  // byte offset of the record in the area
+    std::uint32_t id;        // kRecordRead or kRecordWrite
+    std::uint32_t size;      // data bytes
+    void* destination;       // reads only; may be null
+};
+
+// The client record. Plain data, zero at start; lives for the whole process.
+struct Client {
+    Handle server_window = kNoHandle;
+    std::uint32_t exchange_message = 0;
+    std::uint16_t atom = 0;
+    Handle area_mapping = kNoHandle;
+    unsigned char* area_start = nullptr;  // none while closed
+    std::uint32_t next_free = 0;          // bytes used from area_start
+    std::uint32_t open_counter = 0;       // never reset
+    std::uint32_t server_version = 0;
+    std::uint32_t simulator_version = 0;
+    bool found_as_simulator_window = false;  // server found only as "FS98MAIN"
+    char area_name[64] = {};
+    std::size_t queued_count = 0;
+    QueuedRecord queued[kMaxRecords] = {};
+};
+
+// Open: 1 when open, 0 when it failed (code set as documented).
+int open(Client& client, Os& os, std::uint32_t requested_version, std::int32_t& code);
+// Queue a read of size bytes at offset into destination: 1 queued, 0 refused.
+int read(Client& client, std::uint32_t offset, std::uint32_t size, void* destination,
+         std::int32_t& code);
+// Queue a write of size bytes at offset copied from source now: 1 queued, 0 refused.
+int write(Client& client, std::uint32_t offset, std::uint32_t size, const void* source,
+          std::int32_t& code);
+// The exchange: 1 when every read destination was filled, 0 otherwise.
+int process(Client& client, Os& os, std::int32_t& code);
+void close(Client& client, Os& os);
+
+inline bool is_open(const Client& client) { return client.area_start != nullptr; }
+
+}  // namespace corvane::fsuipc
