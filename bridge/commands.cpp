@@ -1,1 +1,219 @@
-// (to be written)
+// Command import: the reads of the command offsets in every cycle's exchange
+// and the commands they call for.
+#include "bridge/commands.h"
+
+#include "common/numbers.h"
+
+namespace corvane::bridge {
+
+namespace {
+
+constexpr std::int32_t kValueByteCommand = 1267;
+constexpr std::int16_t kNoCommand = -1;
+constexpr std::int16_t kHoldCycles = 5;
+constexpr std::size_t kSignFieldOffset = 0x01F4;   // SDK1: 12 means the vertical speed is negative
+constexpr std::int32_t kNegativeSign = 12;
+constexpr std::size_t kSpeedFirstDigitOffset = 0x01C0;  // SDK1: no digit there means hundredths
+constexpr std::int32_t kLastDigit = 9;
+
+struct StepRow {
+    std::int32_t down;  // posted once per step down
+    std::int32_t up;    // posted once per step up
+};
+
+// Step counters at 0x94F8..0x94FB, in counter order.
+constexpr StepRow kStepRows[kStepCounterCount] = {
+    {627, 628},
+    {621, 622},
+    {673, 674},
+    {667, 668},
+};
+
+enum class BlankBase {
+    KeepValue,     // no step is added; the value is posted (or clamped) as it is
+    CountsAsZero,  // the blank value is replaced by 0 before the step is added
+};
+
+enum class BaseAdjust {
+    None,
+    NegateWhenSignNegative,  // the vertical speed window shows a magnitude only
+    HundredthsMode,          // the speed window shows Mach in hundredths
+};
+
+struct KnobRow {
+    std::int32_t command;
+    std::uint32_t display_offset;  // the display value the knob builds on
+    double step;
+    BlankBase blank;
+    BaseAdjust adjust;
+    bool ranged;
+    double low;
+    double high;
+};
+
+// Knob counters at 0x94F0..0x94F7, in counter order.
+constexpr KnobRow kKnobRows[kKnobCount] = {
+    // command  display  step   blank base               adjust                              range
+    {1232, 0x943A, 100.0, BlankBase::KeepValue,    BaseAdjust::None,                   true,  0.0,     42000.0},
+    {1233, 0x9434, 1.0,   BlankBase::KeepValue,    BaseAdjust::None,                   false, 0.0,     0.0},
+    {1234, 0x943E, 1.0,   BlankBase::KeepValue,    BaseAdjust::None,                   false, 0.0,     0.0},
+    {1235, 0x9436, 1.0,   BlankBase::CountsAsZero, BaseAdjust::HundredthsMode,         false, 0.0,     0.0},
+    {1236, 0x943C, 100.0, BlankBase::CountsAsZero, BaseAdjust::NegateWhenSignNegative, true,  -7900.0, 6000.0},
+    {1237, 0x9438, 1.0,   BlankBase::CountsAsZero, BaseAdjust::None,                   false, 0.0,     0.0},
+    {1238, 0x9430, 500.0, BlankBase::CountsAsZero, BaseAdjust::None,                   true,  -1000.0, 42000.0},
+    {1239, 0x9432, 50.0,  BlankBase::CountsAsZero, BaseAdjust::None,                   true,  -1000.0, 14000.0},
+};
+
+constexpr double kHundredthsStep = 0.01;
+constexpr double kHundredthsDivisor = 100.0;
+
+bool hundredths_mode(const aircraft::Snapshots& blocks) {
+    return load_i32(blocks.sdk1 + kSpeedFirstDigitOffset) > kLastDigit;
+}
+
+void post(CommandContext& c, std::int32_t command, double value) {
+    aircraft::post_command(c.link, c.os, command, value);
+}
+
+void handle_value_byte(CommandContext& c) {
+    CommandState& s = c.state;
+    const auto value_byte = static_cast<std::uint16_t>(s.value_byte);
+    if (value_byte != s.last_value_byte) {
+        post(c, kValueByteCommand, static_cast<double>(value_byte));
+        s.last_value_byte = value_byte;
+    }
+}
+
+void handle_command_word(CommandContext& c) {
+    CommandState& s = c.state;
+    if (s.command_word < 0) {
+        return;
+    }
+    post(c, s.command_word, 0.0);
+    // Mark it handled before the reset goes out: a failed reset must not make
+    // this cycle or the next post the same command from the variable again.
+    s.command_word = kNoCommand;
+    fsuipc::write(c.client, kCommandWordOffset, sizeof s.command_word, &s.command_word,
+                  c.link_result_code);
+    fsuipc::process(c.client, c.os, c.link_result_code);
+}
+
+void handle_step_counters(CommandContext& c) {
+    CommandState& s = c.state;
+    for (int i = 0; i < kStepCounterCount; ++i) {
+        if (s.step_counter[i] == s.step_last_seen[i]) {
+            continue;
+        }
+        const std::int32_t r = wrapped_difference(s.step_counter[i], s.step_last_seen[i]);
+        s.step_last_seen[i] = s.step_counter[i];
+        const std::int32_t command = r < 0 ? kStepRows[i].down : kStepRows[i].up;
+        for (std::int32_t n = r < 0 ? -r : r; n > 0; --n) {
+            post(c, command, 0.0);
+        }
+    }
+}
+
+double knob_base(const CommandContext& c, int knob) {
+    const KnobRow& row = kKnobRows[knob];
+    double base = data_export::display_at(c.displays, row.display_offset);
+    switch (row.adjust) {
+        case BaseAdjust::None:
+            break;
+        case BaseAdjust::NegateWhenSignNegative:
+            if (load_i32(c.blocks.sdk1 + kSignFieldOffset) == kNegativeSign) {
+                base = -base;
+            }
+            break;
+        case BaseAdjust::HundredthsMode:
+            if (hundredths_mode(c.blocks)) {
+                base /= kHundredthsDivisor;
+            }
+            break;
+    }
+    return base;
+}
+
+void handle_knob(CommandContext& c, int knob) {
+    CommandState& s = c.state;
+    const KnobRow& row = kKnobRows[knob];
+    const std::int32_t r = wrapped_difference(s.knob_counter[knob], s.knob_last_seen[knob]);
+
+    double base;
+    if (s.hold[knob] == 0) {
+        base = knob_base(c, knob);
+        s.hold[knob] = kHoldCycles;
+    } else {
+        base = s.held[knob];
+    }
+
+    double step = row.step;
+    if (row.adjust == BaseAdjust::HundredthsMode && hundredths_mode(c.blocks)) {
+        step = kHundredthsStep;
+    }
+
+    double value;
+    if (base == data_export::kBlankDisplay && row.blank == BlankBase::KeepValue) {
+        value = base;
+    } else {
+        if (base == data_export::kBlankDisplay) {
+            base = 0.0;
+        }
+        value = base + r * step;
+    }
+    if (row.ranged) {
+        if (value < row.low) {
+            value = row.low;
+        } else if (value > row.high) {
+            value = row.high;
+        }
+    }
+
+    s.held[knob] = value;
+    s.knob_last_seen[knob] = s.knob_counter[knob];
+    post(c, row.command, value);
+}
+
+}  // namespace
+
+std::int32_t wrapped_difference(std::int32_t now, std::int32_t last_seen) {
+    std::int32_t d = now - last_seen;
+    if (d < 128) {
+        d += 256;
+    }
+    if (d > 128) {
+        d -= 256;
+    }
+    return d;
+}
+
+int queue_command_reads_and_exchange(CommandContext& c) {
+    CommandState& s = c.state;
+    fsuipc::read(c.client, kCommandWordOffset, sizeof s.command_word, &s.command_word,
+                 c.link_result_code);
+    for (int i = 0; i < kKnobCount; ++i) {
+        fsuipc::read(c.client, kKnobCounterOffset + i, 1, &s.knob_counter[i], c.link_result_code);
+    }
+    for (int i = 0; i < kStepCounterCount; ++i) {
+        fsuipc::read(c.client, kStepCounterOffset + i, 1, &s.step_counter[i], c.link_result_code);
+    }
+    fsuipc::read(c.client, kValueByteOffset, 1, &s.value_byte, c.link_result_code);
+    return fsuipc::process(c.client, c.os, c.link_result_code);
+}
+
+void handle_commands(CommandContext& c) {
+    handle_value_byte(c);
+    handle_command_word(c);
+    handle_step_counters(c);
+    for (std::int16_t& hold : c.state.hold) {
+        if (hold > 0) {
+            --hold;
+        }
+    }
+    for (int knob = 0; knob < kKnobCount; ++knob) {
+        if (c.state.knob_counter[knob] != c.state.knob_last_seen[knob]) {
+            handle_knob(c, knob);
+        }
+    }
+}
+
+}  // namespace corvane::bridge

@@ -1,1 +1,62 @@
-// (to be written)
+// One bridge cycle, from the snapshots to the posted commands, and the opening
+// and closing of both links that start-up and the reconnects share.
+#include "bridge/bridge.h"
+
+namespace corvane::bridge {
+
+namespace {
+
+// The export stages, always in this order: decoding before display export,
+// packing before annunciator export.
+void run_export_stages(Bridge& bridge) {
+    Writer out{bridge.client, bridge.link_result_code};
+    data_export::decode_displays(bridge.blocks, bridge.displays);
+    data_export::pack_annunciators(bridge.blocks, bridge.annunciators);
+    data_export::export_displays(bridge.displays, bridge.display_shadows, out);
+    data_export::export_annunciators(bridge.annunciators, out);
+    data_export::export_panel_values(bridge.blocks, bridge.panel_shadows, out);
+}
+
+}  // namespace
+
+std::int32_t run_cycle(Bridge& bridge) {
+    // SDK2 first: a missing SDK1 view still leaves the SDK2 block refreshed.
+    if (!aircraft::snapshot_sdk2(bridge.link, bridge.blocks)) {
+        return kAircraftDataMissing;
+    }
+    if (!aircraft::snapshot_sdk1(bridge.link, bridge.blocks)) {
+        return kAircraftDataMissing;
+    }
+    if (aircraft::data_valid_field(bridge.blocks) == 0) {
+        return kAircraftDataMissing;
+    }
+
+    run_export_stages(bridge);
+
+    CommandContext commands{bridge.commands,          bridge.client, bridge.link_result_code,
+                            bridge.os,                bridge.link,   bridge.blocks,
+                            bridge.displays};
+    queue_command_reads_and_exchange(commands);
+
+    // Without the simulator window or the command message nothing can be
+    // posted; the last-seen values stay, so what accumulates meanwhile is
+    // acted upon in the first cycle in which both are known.
+    if (aircraft::simulator_known(bridge.link)) {
+        handle_commands(commands);
+    }
+    return bridge.link_result_code;
+}
+
+std::int32_t open_links(Bridge& bridge) {
+    if (fsuipc::open(bridge.client, bridge.os, 0, bridge.link_result_code) == 0) {
+        return bridge.link_result_code;
+    }
+    return aircraft::open(bridge.link, bridge.os, bridge.link_result_code);
+}
+
+void close_links(Bridge& bridge) {
+    aircraft::close(bridge.link, bridge.os);
+    fsuipc::close(bridge.client, bridge.os);
+}
+
+}  // namespace corvane::bridge
