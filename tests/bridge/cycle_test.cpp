@@ -1,0 +1,294 @@
+// The bridge cycle: its gate on the aircraft data, one exchange per cycle,
+// change-only writes, the skip of command handling without a simulator
+// window, the result codes, and no allocation in steady state.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "bridge/bridge.h"
+#include "bridge/change_only.h"
+#include "common/numbers.h"
+#include "tests/support/alloc_counter.h"
+#include "tests/support/bridge_fixture.h"
+
+namespace corvane {
+namespace {
+
+using testing::BridgeTest;
+using testing::FakeOs;
+
+constexpr std::uint32_t kAltitudeDisplay = 0x943A;
+constexpr int kAltitudeWindow = 5;
+constexpr std::size_t kCommandReads = 14;
+
+// The reads every cycle queues, in order.
+void expect_command_reads(const sim::ServedExchange& exchange) {
+    std::uint32_t expected[kCommandReads] = {0x9400};
+    for (std::uint32_t i = 0; i < 12; ++i) expected[1 + i] = 0x94F0 + i;
+    expected[13] = 0x9428;
+    ASSERT_EQ(exchange.count(fsuipc::kRecordRead), kCommandReads);
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < exchange.record_count && i < exchange.kMaxLoggedRecords; ++i) {
+        const sim::ServedRecord& r = exchange.records[i];
+        if (r.id != fsuipc::kRecordRead) continue;
+        SCOPED_TRACE(n);
+        EXPECT_EQ(r.offset, expected[n]);
+        EXPECT_EQ(r.size, n == 0 ? 2u : 1u);
+        ++n;
+    }
+}
+
+TEST_F(BridgeTest, MissingSdk2ViewReturnsOneAndTouchesNeitherBlock) {
+    bridge::close_links(*bridge);
+    ASSERT_EQ(fsuipc::open(bridge->client, fake, 0, bridge->link_result_code), 1);
+    std::memset(bridge->blocks.sdk1, 0x33, sizeof bridge->blocks.sdk1);
+    std::memset(bridge->blocks.sdk2, 0x44, sizeof bridge->blocks.sdk2);
+    const std::size_t exchanges = fake.server.exchange_count();
+
+    EXPECT_EQ(cycle(), bridge::kAircraftDataMissing);
+    EXPECT_EQ(bridge->blocks.sdk1[0], 0x33);
+    EXPECT_EQ(bridge->blocks.sdk2[0], 0x44);
+    EXPECT_EQ(fake.server.exchange_count(), exchanges);
+}
+
+TEST_F(BridgeTest, MissingSdk1ViewStillRefreshesTheSdk2Block) {
+    // Only the record can have one view without the other; open never leaves that.
+    const unsigned char* sdk1_view = bridge->link.sdk1_view;
+    bridge->link.sdk1_view = nullptr;
+    aircraft->poke_i32(sim::Block::Sdk2, 0x1A48, 1);
+    std::memset(bridge->blocks.sdk1, 0x33, sizeof bridge->blocks.sdk1);
+    const std::size_t exchanges = fake.server.exchange_count();
+
+    EXPECT_EQ(cycle(), bridge::kAircraftDataMissing);
+    EXPECT_EQ(load_i32(bridge->blocks.sdk2 + 0x1A48), 1);
+    EXPECT_EQ(bridge->blocks.sdk1[0], 0x33);
+    EXPECT_EQ(fake.server.exchange_count(), exchanges);
+    bridge->link.sdk1_view = sdk1_view;
+}
+
+TEST_F(BridgeTest, InvalidDataRefreshesBothBlocksAndDoesNothingElse) {
+    aircraft->set_data_valid(0);
+    aircraft->set_window(kAltitudeWindow, 12000);
+    aircraft->poke_i32(sim::Block::Sdk2, 0x1A48, 1);
+    fake.server.set_u16(0x9400, 1232);
+    const std::size_t exchanges = fake.server.exchange_count();
+
+    EXPECT_EQ(cycle(), bridge::kAircraftDataMissing);
+    EXPECT_EQ(load_i32(bridge->blocks.sdk2 + 0x1A48), 1);
+    EXPECT_NE(load_i32(bridge->blocks.sdk1 + 0x01F0), 0);  // the altitude's units field
+    EXPECT_EQ(fake.server.exchange_count(), exchanges);
+    EXPECT_EQ(bridge->client.next_free, 0u);  // nothing queued
+    EXPECT_TRUE(posted().empty());
+    EXPECT_EQ(fake.server.u16_at(kAltitudeDisplay), 0);
+}
+
+TEST_F(BridgeTest, AnyNonZeroDataValidFieldLetsTheCycleRun) {
+    aircraft->set_data_valid(2);
+    EXPECT_EQ(cycle(), 0);
+    aircraft->set_data_valid(-1);
+    EXPECT_EQ(cycle(), 0);
+}
+
+TEST_F(BridgeTest, QuietCycleStillExchangesTheCommandReadsOnce) {
+    ASSERT_EQ(cycle(), 0);  // first cycle writes what is non-zero
+    const std::size_t exchanges = fake.server.exchange_count();
+    EXPECT_EQ(cycle(), 0);
+    ASSERT_EQ(fake.server.exchange_count(), exchanges + 1);
+    const sim::ServedExchange& exchange = fake.server.last_exchange();
+    EXPECT_EQ(exchange.count(fsuipc::kRecordWrite), 0u);
+    expect_command_reads(exchange);
+}
+
+TEST_F(BridgeTest, ChangedValuesTravelInTheSameExchangeAsTheReads) {
+    ASSERT_EQ(cycle(), 0);
+    aircraft->set_window(kAltitudeWindow, 12000);
+    const std::size_t exchanges = fake.server.exchange_count();
+    ASSERT_EQ(cycle(), 0);
+    ASSERT_EQ(fake.server.exchange_count(), exchanges + 1);
+    const sim::ServedExchange& exchange = fake.server.last_exchange();
+    EXPECT_TRUE(exchange.has_write(kAltitudeDisplay));
+    expect_command_reads(exchange);
+    // The writes are queued before the reads.
+    EXPECT_EQ(exchange.records[0].id, fsuipc::kRecordWrite);
+    EXPECT_EQ(fake.server.u16_at(kAltitudeDisplay), 12000);
+}
+
+TEST_F(BridgeTest, ZeroValueIsNotWrittenUntilItBecomesNonZero) {
+    fake.server.set_u16(kAltitudeDisplay, 0xBEEF);  // what the offset held before
+    aircraft->set_window(kAltitudeWindow, 0);
+    ASSERT_EQ(cycle(), 0);
+    EXPECT_FALSE(fake.server.last_exchange().has_write(kAltitudeDisplay));
+    EXPECT_EQ(fake.server.u16_at(kAltitudeDisplay), 0xBEEF);
+    aircraft->set_window(kAltitudeWindow, 100);
+    ASSERT_EQ(cycle(), 0);
+    EXPECT_EQ(fake.server.u16_at(kAltitudeDisplay), 100);
+}
+
+TEST_F(BridgeTest, RefusedWriteIsNotRetriedUntilTheValueChangesAgain) {
+    ASSERT_EQ(cycle(), 0);
+    // With the FSUIPC link closed every request is refused (code 9).
+    fsuipc::close(bridge->client, fake);
+    aircraft->set_window(kAltitudeWindow, 12000);
+    EXPECT_EQ(cycle(), fsuipc::kNotOpen);
+    ASSERT_EQ(fsuipc::open(bridge->client, fake, 0, bridge->link_result_code), 1);
+    ASSERT_EQ(cycle(), 0);
+    EXPECT_FALSE(fake.server.last_exchange().has_write(kAltitudeDisplay));
+    EXPECT_NE(fake.server.u16_at(kAltitudeDisplay), 12000);
+    aircraft->set_window(kAltitudeWindow, 12100);
+    ASSERT_EQ(cycle(), 0);
+    EXPECT_EQ(fake.server.u16_at(kAltitudeDisplay), 12100);
+}
+
+TEST_F(BridgeTest, WithoutSimulatorWindowValuesAreExportedButNothingIsPosted) {
+    FakeOs world;
+    world.has_uipcmain = true;  // the offset server, but no "FS98MAIN" window
+    sim::AircraftModel& model = world.publish_aircraft();
+    model.set_data_valid(1);
+    model.set_window(kAltitudeWindow, 12000);
+    auto b = std::make_unique<bridge::Bridge>(world);
+    ASSERT_EQ(bridge::open_links(*b), 0);
+    world.server.set_u16(0x9400, 1232);
+    world.server.set_u8(0x94F8, 3);
+
+    EXPECT_EQ(bridge::run_cycle(*b), 0);
+    EXPECT_EQ(world.server.u16_at(kAltitudeDisplay), 12000);
+    expect_command_reads(world.server.last_exchange());
+    EXPECT_TRUE(world.posts.empty());
+    EXPECT_EQ(world.server.u16_at(0x9400), 1232);  // not reset either
+
+    world.server_silent = true;
+    world.send_failure_error = 0;
+    EXPECT_EQ(bridge::run_cycle(*b), fsuipc::kSendFailedNoError);
+    bridge::close_links(*b);
+}
+
+TEST_F(BridgeTest, FailedExchangeIsTheCycleResult) {
+    struct Case {
+        const char* name;
+        bool silent;
+        std::uint32_t error;
+        std::uintptr_t answer;
+        std::int32_t code;
+    };
+    const Case cases[] = {
+        {"silent, no last error", true, 0, 1, fsuipc::kSendFailedNoError},
+        {"silent, last error", true, 1460, 1, fsuipc::kSendFailedWithError},
+        {"answer other than 1", false, 0, 0, fsuipc::kBadAnswer},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fake.server_silent = c.silent;
+        fake.send_failure_error = c.error;
+        fake.server_answer = c.answer;
+        EXPECT_EQ(cycle(), c.code);
+        fake.server_silent = false;
+        fake.server_answer = 1;
+        EXPECT_EQ(cycle(), 0);
+    }
+}
+
+TEST_F(BridgeTest, ShadowsSurviveAReconnect) {
+    aircraft->set_window(kAltitudeWindow, 12000);
+    ASSERT_EQ(cycle(), 0);
+    bridge::close_links(*bridge);
+    ASSERT_EQ(bridge::open_links(*bridge), 0);
+    ASSERT_EQ(cycle(), 0);
+    EXPECT_EQ(fake.server.last_exchange().count(fsuipc::kRecordWrite), 0u);
+}
+
+TEST_F(BridgeTest, ThousandCyclesAllocateNothing) {
+    aircraft->set_window(kAltitudeWindow, 12000);
+    ASSERT_EQ(cycle(), 0);
+    testing::AllocationScope scope;
+    for (int i = 0; i < 1000; ++i) {
+        // Something changes every cycle, so writes are queued too.
+        aircraft->poke_i32(sim::Block::Sdk1, 0x0018, i & 1);
+        if (cycle() != 0) break;
+    }
+    EXPECT_EQ(scope.allocations(), 0u);
+    EXPECT_EQ(cycle(), 0);
+}
+
+// The change-only mechanism on its own, with the three forms.
+class ChangeOnlyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake.has_uipcmain = true;
+        ASSERT_EQ(fsuipc::open(*client, fake, 0, code), 1);
+    }
+    void exchange() { ASSERT_EQ(fsuipc::process(*client, fake, code), 1); }
+
+    FakeOs fake;
+    std::unique_ptr<fsuipc::Client> client = std::make_unique<fsuipc::Client>();
+    std::int32_t code = 0;
+    bridge::Writer out{*client, code};
+};
+
+TEST_F(ChangeOnlyTest, DoubleFormWritesTheLowSixteenBitsOfTheTruncatedScaledValue) {
+    struct Case {
+        double value;
+        double scale;
+        std::uint16_t written;
+    };
+    const Case cases[] = {
+        {65535.0, 1.0, 0xFFFF}, {-7900.0, 1.0, 0xE124}, {2.75, 1.0, 0x0002},
+        {-2.75, 1.0, 0xFFFE},   {70000.0, 1.0, 0x1170}, {0.0625, 1000.0, 0x003E},
+        {-0.0625, 1000.0, 0xFFC2}, {std::nan(""), 1.0, 0x0000},
+        {std::numeric_limits<double>::infinity(), 1.0, 0x0000}, {3e9, 1.0, 0x0000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        fake.server.set_u16(0x9480, 0xAAAA);
+        double shadow = 0.5;  // anything but the value
+        bridge::write_double_if_changed(out, 0x9480, c.value, c.scale, shadow);
+        exchange();
+        EXPECT_EQ(fake.server.u16_at(0x9480), c.written);
+        EXPECT_EQ(std::memcmp(&shadow, &c.value, sizeof shadow), 0) << "shadow keeps the source";
+    }
+}
+
+TEST_F(ChangeOnlyTest, EqualValuesQueueNothingButNaNAlwaysCountsAsChanged) {
+    double shadow = 2.5;
+    bridge::write_double_if_changed(out, 0x9480, 2.5, 1.0, shadow);
+    EXPECT_EQ(client->next_free, 0u);
+    shadow = std::nan("");
+    bridge::write_double_if_changed(out, 0x9480, shadow, 1.0, shadow);
+    EXPECT_NE(client->next_free, 0u);
+
+    std::int32_t int_shadow = 258;
+    const std::uint32_t used = client->next_free;
+    bridge::write_integer_if_changed(out, 0x9472, 1, 258, int_shadow);
+    EXPECT_EQ(client->next_free, used);
+    bridge::write_integer_if_changed(out, 0x9472, 1, 514, int_shadow);  // same low byte
+    EXPECT_GT(client->next_free, used);
+    EXPECT_EQ(int_shadow, 514);
+}
+
+TEST_F(ChangeOnlyTest, RefusedWriteStillUpdatesTheShadowAndLeavesItsCode) {
+    fsuipc::close(*client, fake);
+    double shadow = 0.0;
+    std::int32_t int_shadow = 0;
+    bridge::write_double_if_changed(out, 0x9480, 12.0, 1.0, shadow);
+    EXPECT_EQ(code, fsuipc::kNotOpen);
+    EXPECT_EQ(shadow, 12.0);
+    bridge::write_integer_if_changed(out, 0x9472, 1, -1, int_shadow);
+    EXPECT_EQ(int_shadow, -1);
+}
+
+TEST_F(ChangeOnlyTest, IntegerFormWritesOnlyItsLowBytes) {
+    fake.server.set_u16(0x9480, 0xAAAA);
+    fake.server.set_u8(0x9482, 0xAA);
+    std::int32_t shadow = 0;
+    bridge::write_integer_if_changed(out, 0x9480, 1, -1, shadow);
+    std::int32_t wide_shadow = 0;
+    bridge::write_integer_if_changed(out, 0x9481, 1, 0x0102, wide_shadow);
+    exchange();
+    EXPECT_EQ(fake.server.byte_at(0x9480), 0xFF);
+    EXPECT_EQ(fake.server.byte_at(0x9481), 0x02);
+    EXPECT_EQ(fake.server.byte_at(0x9482), 0xAA);
+}
+
+}  // namespace
+}  // namespace corvane
