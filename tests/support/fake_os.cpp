@@ -1,1 +1,391 @@
-// (to be written)
+// The in-process fake of the OS seam: a small world of windows, named
+// mappings, atoms and registered messages, served by the stand-in offset
+// server, with failure injection and records of what the core did.
+//
+// Kept deliberately plain (vectors and linear scans) so that it is obviously
+// right; the worlds are tiny. Lookups compare strings in place and every
+// record vector is reserved up front, so a running cycle allocates nothing here.
+#include "tests/support/fake_os.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace corvane::testing {
+
+namespace {
+
+// Win32 error codes the fake leaves behind on failure.
+constexpr std::uint32_t kErrorFileNotFound = 2;
+constexpr std::uint32_t kErrorAccessDenied = 5;
+constexpr std::uint32_t kErrorNotEnoughMemory = 8;
+constexpr std::uint32_t kErrorInvalidWindowHandle = 1400;
+
+constexpr Handle kFirstMappingHandle = 0x2000;
+constexpr std::uint16_t kFirstAtom = 0xC000;
+constexpr std::uint32_t kFirstMessage = 0xC000;
+
+constexpr char kExchangeMessageName[] = "FsasmLib:IPC";
+constexpr char kCommandMessageName[] = "iFly737NG_MSG_SDK";
+constexpr char kSdk1MappingName[] = "iFly737NG_SDK_FileMappingObject";
+constexpr char kSdk2MappingName[] = "iFly737NG_SDK2_FileMappingObject";
+constexpr std::uint32_t kSdk1MappingSize = 4017;
+constexpr std::uint32_t kSdk2MappingSize = 6773;
+
+// Room for the records of a long test without growing mid-cycle.
+constexpr std::size_t kReservedPosts = 4096;
+constexpr std::size_t kReservedSleeps = 4096;
+constexpr std::size_t kReservedNames = 256;
+constexpr std::size_t kReservedObjects = 64;
+
+}  // namespace
+
+struct FakeOs::Impl {
+    // A mapping object lives while a handle or a view refers to it, or while
+    // the world publishes it. Unnamed once removed: open_mapping no longer
+    // finds it, but views already mapped keep their memory.
+    struct MappingObject {
+        std::string name;
+        bool named = true;
+        bool published = false;
+        std::vector<unsigned char> bytes;
+        int references = 0;
+    };
+    struct HandleEntry {
+        Handle handle;
+        MappingObject* object;
+        bool writable;
+    };
+    struct ViewEntry {
+        const unsigned char* view;
+        MappingObject* object;
+    };
+    struct AtomEntry {
+        std::uint16_t id;
+        std::string name;
+        int references;
+    };
+    struct MessageEntry {
+        std::string name;
+        std::uint32_t id;
+    };
+
+    std::vector<std::unique_ptr<MappingObject>> objects;
+    std::vector<HandleEntry> handles;
+    std::vector<ViewEntry> views;
+    std::vector<AtomEntry> atoms;
+    std::vector<MessageEntry> messages;
+    Handle next_handle = kFirstMappingHandle;
+    std::uint16_t next_atom = kFirstAtom;
+    std::uint32_t next_message = kFirstMessage;
+    std::uint32_t last_error = 0;
+    int map_view_calls = 0;
+
+    Impl() {
+        objects.reserve(kReservedObjects);
+        handles.reserve(kReservedObjects);
+        views.reserve(kReservedObjects);
+        atoms.reserve(kReservedObjects);
+        messages.reserve(kReservedObjects);
+    }
+
+    MappingObject* named_object(const char* name) {
+        for (auto& object : objects) {
+            if (object->named && object->name == name) {
+                return object.get();
+            }
+        }
+        return nullptr;
+    }
+
+    MappingObject& new_object(const char* name, std::size_t size) {
+        auto object = std::make_unique<MappingObject>();
+        object->name = name != nullptr ? name : "";
+        object->named = name != nullptr;
+        object->bytes.assign(size, 0);
+        objects.push_back(std::move(object));
+        return *objects.back();
+    }
+
+    Handle new_handle(MappingObject& object, bool writable) {
+        ++object.references;
+        handles.push_back(HandleEntry{next_handle, &object, writable});
+        return next_handle++;
+    }
+
+    void destroy(MappingObject* object) {
+        objects.erase(std::find_if(objects.begin(), objects.end(),
+                                   [object](const auto& o) { return o.get() == object; }));
+    }
+
+    void release(MappingObject* object) {
+        if (--object->references == 0 && !object->published) {
+            destroy(object);
+        }
+    }
+
+    AtomEntry* atom(std::uint16_t id) {
+        for (auto& entry : atoms) {
+            if (entry.id == id) {
+                return &entry;
+            }
+        }
+        return nullptr;
+    }
+
+    // The id of a registered message, 0 when that name was never registered.
+    std::uint32_t find_message(const char* name) const {
+        for (const auto& entry : messages) {
+            if (entry.name == name) {
+                return entry.id;
+            }
+        }
+        return 0;
+    }
+
+    std::uint32_t message(const char* name) {
+        if (const std::uint32_t id = find_message(name)) {
+            return id;
+        }
+        messages.push_back(MessageEntry{name, next_message});
+        return next_message++;
+    }
+};
+
+FakeOs::FakeOs() : impl_(std::make_unique<Impl>()) {
+    posts.reserve(kReservedPosts);
+    sleeps.reserve(kReservedSleeps);
+    created_mapping_names.reserve(kReservedNames);
+}
+
+// The model points into the published mappings, so it goes first.
+FakeOs::~FakeOs() { aircraft_.reset(); }
+
+sim::AircraftModel& FakeOs::publish_aircraft() {
+    if (aircraft_) {
+        // The add-on comes back: the same blocks, visible by name again.
+        for (auto& object : impl_->objects) {
+            if (object->published && !object->named && !impl_->named_object(object->name.c_str())) {
+                object->named = true;
+            }
+        }
+        return *aircraft_;
+    }
+    Impl::MappingObject& sdk1 = impl_->new_object(kSdk1MappingName, kSdk1MappingSize);
+    sdk1.published = true;
+    Impl::MappingObject& sdk2 = impl_->new_object(kSdk2MappingName, kSdk2MappingSize);
+    sdk2.published = true;
+    aircraft_ = std::make_unique<sim::AircraftModel>(sdk1.bytes.data(), sdk2.bytes.data());
+    return *aircraft_;
+}
+
+void FakeOs::remove_mapping(const std::string& name) {
+    Impl::MappingObject* object = impl_->named_object(name.c_str());
+    if (object == nullptr) {
+        return;
+    }
+    object->named = false;
+    // Published blocks stay in memory for the model; others go with their last user.
+    if (!object->published && object->references == 0) {
+        impl_->destroy(object);
+    }
+}
+
+unsigned char* FakeOs::mapping_memory(const std::string& name) {
+    Impl::MappingObject* object = impl_->named_object(name.c_str());
+    return object != nullptr ? object->bytes.data() : nullptr;
+}
+
+std::size_t FakeOs::open_handles() const { return impl_->handles.size(); }
+std::size_t FakeOs::mapped_views() const { return impl_->views.size(); }
+
+std::size_t FakeOs::atoms_held() const {
+    std::size_t held = 0;
+    for (const auto& entry : impl_->atoms) {
+        held += static_cast<std::size_t>(entry.references);
+    }
+    return held;
+}
+
+std::uint32_t FakeOs::message_id(const std::string& name) { return impl_->message(name.c_str()); }
+
+void FakeOs::set_last_error(std::uint32_t value) { impl_->last_error = value; }
+
+Handle FakeOs::find_window(const char* class_name) {
+    ++find_window_calls;
+    if (has_uipcmain && std::strcmp(class_name, "UIPCMAIN") == 0) {
+        return kUipcmainWindow;
+    }
+    if (has_fs98main && std::strcmp(class_name, "FS98MAIN") == 0) {
+        return kFs98mainWindow;
+    }
+    return kNoHandle;
+}
+
+std::uint32_t FakeOs::register_message(const char* name) {
+    ++register_message_calls;
+    if (fail_register_message) {
+        impl_->last_error = kErrorNotEnoughMemory;
+        return 0;
+    }
+    return impl_->message(name);
+}
+
+std::uint16_t FakeOs::add_atom(const char* name) {
+    if (fail_add_atom) {
+        impl_->last_error = kErrorNotEnoughMemory;
+        return 0;
+    }
+    for (auto& entry : impl_->atoms) {
+        if (entry.name == name) {
+            ++entry.references;
+            return entry.id;
+        }
+    }
+    impl_->atoms.push_back(Impl::AtomEntry{impl_->next_atom, name, 1});
+    return impl_->next_atom++;
+}
+
+void FakeOs::delete_atom(std::uint16_t atom) {
+    Impl::AtomEntry* entry = impl_->atom(atom);
+    if (entry == nullptr) {
+        ++bad_releases;
+        return;
+    }
+    if (--entry->references == 0) {
+        impl_->atoms.erase(impl_->atoms.begin() + (entry - impl_->atoms.data()));
+    }
+}
+
+Handle FakeOs::create_mapping(const char* name, std::uint32_t size) {
+    created_mapping_names.emplace_back(name != nullptr ? name : "");
+    if (fail_create_mapping) {
+        impl_->last_error = kErrorAccessDenied;
+        return kNoHandle;
+    }
+    Impl::MappingObject* existing = name != nullptr ? impl_->named_object(name) : nullptr;
+    if (existing != nullptr || mapping_already_exists) {
+        Impl::MappingObject& object = existing != nullptr ? *existing : impl_->new_object(name, size);
+        const Handle handle = impl_->new_handle(object, true);
+        impl_->last_error = kErrorAlreadyExists;
+        return handle;
+    }
+    const Handle handle = impl_->new_handle(impl_->new_object(name, size), true);
+    impl_->last_error = 0;
+    return handle;
+}
+
+Handle FakeOs::open_mapping(const char* name) {
+    Impl::MappingObject* object = fail_open_mapping ? nullptr : impl_->named_object(name);
+    if (object == nullptr) {
+        impl_->last_error = kErrorFileNotFound;
+        return kNoHandle;
+    }
+    return impl_->new_handle(*object, false);
+}
+
+unsigned char* FakeOs::map_view(Handle mapping, bool writable, std::size_t size) {
+    const int call = impl_->map_view_calls++;
+    if (fail_map_view_after >= 0 && call >= fail_map_view_after) {
+        impl_->last_error = kErrorNotEnoughMemory;
+        return nullptr;
+    }
+    for (const auto& entry : impl_->handles) {
+        if (entry.handle != mapping) {
+            continue;
+        }
+        if ((writable && !entry.writable) || size > entry.object->bytes.size()) {
+            impl_->last_error = kErrorAccessDenied;
+            return nullptr;
+        }
+        ++entry.object->references;
+        unsigned char* view = entry.object->bytes.data();
+        impl_->views.push_back(Impl::ViewEntry{view, entry.object});
+        return view;
+    }
+    impl_->last_error = kErrorAccessDenied;
+    return nullptr;
+}
+
+void FakeOs::unmap_view(const void* view) {
+    auto& views = impl_->views;
+    const auto found = std::find_if(views.begin(), views.end(),
+                                    [view](const Impl::ViewEntry& e) { return e.view == view; });
+    if (found == views.end()) {
+        ++bad_releases;
+        return;
+    }
+    Impl::MappingObject* object = found->object;
+    views.erase(found);
+    impl_->release(object);
+}
+
+void FakeOs::close_handle(Handle handle) {
+    auto& handles = impl_->handles;
+    const auto found = std::find_if(handles.begin(), handles.end(),
+                                    [handle](const Impl::HandleEntry& e) { return e.handle == handle; });
+    if (found == handles.end()) {
+        ++bad_releases;
+        return;
+    }
+    Impl::MappingObject* object = found->object;
+    handles.erase(found);
+    impl_->release(object);
+}
+
+std::uint32_t FakeOs::last_error() { return impl_->last_error; }
+
+bool FakeOs::send_with_timeout(Handle window, std::uint32_t message, std::uintptr_t wparam,
+                               std::intptr_t lparam, std::uint32_t timeout_ms,
+                               std::uintptr_t* answer) {
+    ++sends;
+    last_send = RecordedPost{window, message, wparam, lparam};
+    last_send_timeout_ms = timeout_ms;
+    if (server_silent || failing_sends != 0) {
+        if (failing_sends > 0) {
+            --failing_sends;
+        }
+        impl_->last_error = send_failure_error;
+        return false;
+    }
+    const bool window_exists = (window == kUipcmainWindow && has_uipcmain) ||
+                               (window == kFs98mainWindow && has_fs98main);
+    if (!window_exists) {
+        impl_->last_error = kErrorInvalidWindowHandle;
+        return false;
+    }
+    *answer = 0;
+    if (message != impl_->find_message(kExchangeMessageName) || message == 0) {
+        return true;  // a message the server window does not handle
+    }
+    // As a real server does: the atom names the area, the name opens it.
+    const Impl::AtomEntry* atom =
+        wparam <= UINT16_MAX ? impl_->atom(static_cast<std::uint16_t>(wparam)) : nullptr;
+    Impl::MappingObject* area = atom != nullptr ? impl_->named_object(atom->name.c_str()) : nullptr;
+    if (area == nullptr) {
+        return true;
+    }
+    server.serve(area->bytes.data(), area->bytes.size());
+    if (tamper) {
+        tamper(area->bytes.data(), area->bytes.size());
+    }
+    *answer = server_answer;
+    return true;
+}
+
+void FakeOs::post(Handle window, std::uint32_t message, std::uintptr_t wparam,
+                  std::intptr_t lparam) {
+    posts.push_back(RecordedPost{window, message, wparam, lparam});
+    const std::uint32_t command_message = impl_->find_message(kCommandMessageName);
+    if (aircraft_ && has_fs98main && window == kFs98mainWindow && command_message != 0 &&
+        message == command_message) {
+        aircraft_->on_command(static_cast<std::uint32_t>(wparam),
+                              static_cast<std::int32_t>(lparam));
+    }
+}
+
+void FakeOs::sleep(std::uint32_t milliseconds) { sleeps.push_back(milliseconds); }
+
+std::uint32_t FakeOs::process_id() { return process_id_value; }
+
+}  // namespace corvane::testing

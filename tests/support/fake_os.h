@@ -77,6 +77,14 @@ public:
     std::size_t register_message_calls = 0;
     std::vector<std::string> created_mapping_names;  // every create_mapping name, in order
     std::uint32_t process_id_value = 0x1F40;
+    // The last send attempt as made (window, message, wParam, lParam) and its timeout.
+    RecordedPost last_send{};
+    std::uint32_t last_send_timeout_ms = 0;
+    // Releases of something not held: unmapping an unknown view, closing an
+    // unknown handle, deleting an atom that is not there (double releases).
+    std::size_t bad_releases = 0;
+    // Poison the thread's last error, as a test does before the call it checks.
+    void set_last_error(std::uint32_t value);
 
     std::size_t open_handles() const;  // mappings opened or created and not closed
     std::size_t mapped_views() const;
