@@ -1,0 +1,46 @@
+// The two start-up settings of corvane.ini: the tick period of the bridge
+// timer and the start minimised flag. Read once at start-up with inih; a
+// change to the file takes effect at the next start.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class INIReader;
+
+namespace corvane::app {
+
+inline constexpr char kSettingsFileName[] = "corvane.ini";
+
+inline constexpr char kSpeedSection[] = "General";
+inline constexpr char kSpeedKey[] = "Speed";
+constexpr std::int32_t kDefaultTickPeriodMs = 20;
+constexpr std::int32_t kMinTickPeriodMs = 1;
+constexpr std::int32_t kMaxTickPeriodMs = 100;
+
+inline constexpr char kMinimizeSection[] = "Minimize";
+inline constexpr char kMinimizeKey[] = "Screen";
+constexpr std::int32_t kDefaultStartMinimisedFlag = 0;
+// Only this exact value starts the window minimised; 2 or -1 do not.
+constexpr std::int32_t kStartMinimised = 1;
+
+struct Settings {
+    std::int32_t tick_period_ms = kDefaultTickPeriodMs;  // 1..100
+    std::int32_t start_minimised_flag = kDefaultStartMinimisedFlag;
+};
+
+// inih's integer reading narrowed to 32 bits. Decimal, "0x" hexadecimal and
+// leading-zero octal; text after the number is ignored; the default when not
+// one character converts. GetInteger returns a long, which is 64 bits on Linux
+// and Winelib but 32 on Windows, so a value past the 32-bit range saturates
+// here explicitly and every build reads the same file the same way.
+std::int32_t read_integer(const INIReader& reader, const char* section, const char* key,
+                          std::int32_t default_value);
+
+// Both settings, the tick period clamped to 1..100 ms.
+Settings read_settings(const INIReader& reader);
+
+// For tests and tools: the settings of INI text held in memory.
+Settings read_settings_text(const std::string& text);
+
+}  // namespace corvane::app
