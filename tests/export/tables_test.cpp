@@ -1,0 +1,162 @@
+// Cross-checks of the export tables: every exported byte has exactly one
+// writer, the rows agree with their own ranges, and the offset map prints
+// every row.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <set>
+#include <string>
+
+#include "export/offset_map.h"
+#include "export/tables.h"
+
+namespace corvane::data_export {
+namespace {
+
+constexpr std::uint32_t kBlockStart = 0x9400;
+constexpr std::uint32_t kBlockEnd = 0x94FC;
+
+TEST(ExportTables, EveryExportedByteHasExactlyOneWriter) {
+    int writers[kBlockEnd - kBlockStart] = {};
+    auto claim = [&](std::uint32_t offset, std::uint32_t size) {
+        for (std::uint32_t b = offset; b < offset + size; ++b) {
+            ASSERT_GE(b, kBlockStart);
+            ASSERT_LT(b, kBlockEnd);
+            ++writers[b - kBlockStart];
+        }
+    };
+    for (const AnnunciatorRow& row : kAnnunciatorRows) claim(row.offset, 1);
+    for (const DisplayWindow& window : kDisplayWindows) claim(window.offset, 2);
+    for (const PanelRow& row : kPanelRows) claim(row.offset, row.size);
+
+    for (std::uint32_t b = kBlockStart; b < kBlockEnd; ++b) {
+        const bool exported = (b >= 0x9402 && b <= 0x9427) || (b >= 0x9430 && b <= 0x9471) ||
+                              (b >= 0x9472 && b <= 0x94EF && !(b >= 0x947D && b <= 0x947F));
+        EXPECT_EQ(writers[b - kBlockStart], exported ? 1 : 0) << std::hex << "offset 0x" << b;
+    }
+}
+
+TEST(ExportTables, DisplayWindowsMatchTheirFieldRanges) {
+    int total_fields = 0;
+    std::set<int> units_first;
+    for (int k = 0; k < kDisplayCount; ++k) {
+        const DisplayWindow& window = kDisplayWindows[k];
+        SCOPED_TRACE(::testing::Message() << "window " << k);
+        EXPECT_EQ(window.offset, kDisplayOffset + 2u * k);
+        EXPECT_EQ((window.last_field - window.first_field) % kFieldStride, 0u);
+        EXPECT_EQ(static_cast<int>((window.last_field - window.first_field) / kFieldStride) + 1,
+                  window.digits);
+        EXPECT_GE(window.digits, 2);
+        if (k > 0) {
+            EXPECT_GT(window.first_field, kDisplayWindows[k - 1].last_field);
+        }
+        if (window.layout == kUnitsFirst) {
+            units_first.insert(k);
+            EXPECT_EQ(window.digits, 5);
+        }
+        total_fields += window.digits;
+    }
+    EXPECT_EQ(total_fields, 137);
+    EXPECT_EQ(units_first, (std::set<int>{21, 22, 23, 24}));  // 0x945A..0x9460
+}
+
+TEST(ExportTables, AnnunciatorRowsAreAscendingAndOnlyTheLastReadsSdk2) {
+    std::set<std::uint32_t> sdk1_fields;
+    for (int i = 0; i < kAnnunciatorCount; ++i) {
+        const AnnunciatorRow& row = kAnnunciatorRows[i];
+        SCOPED_TRACE(::testing::Message() << std::hex << "row 0x" << row.offset);
+        EXPECT_EQ(row.offset, kAnnunciatorOffset + i);
+        EXPECT_EQ(row.block, i == kAnnunciatorCount - 1 ? kSdk2 : kSdk1);
+        std::uint32_t previous = 0;
+        int fields = 0;
+        for (std::uint32_t field : row.field) {
+            if (field == kNoField) continue;
+            ++fields;
+            EXPECT_EQ(field % kFieldStride, 0u);
+            EXPECT_GT(field, previous);  // storage order within a byte
+            previous = field;
+            if (row.block == kSdk1) {
+                // No field feeds two bytes.
+                EXPECT_TRUE(sdk1_fields.insert(field).second) << std::hex << field;
+            }
+        }
+        EXPECT_GE(fields, 1);
+        if (i > 0) {
+            EXPECT_GT(row.offset, kAnnunciatorRows[i - 1].offset);
+        }
+    }
+    EXPECT_TRUE(fields_inside_blocks());
+}
+
+TEST(ExportTables, PanelLinesExpandToTheirDocumentedRanges) {
+    std::uint32_t expanded = 0;
+    for (const PanelLine& line : kPanelLines) {
+        SCOPED_TRACE(::testing::Message() << std::hex << "line 0x" << line.first_offset);
+        const std::uint32_t rows = rows_in_line(line);
+        EXPECT_EQ(line.last_source, line.first_source + kFieldStride * (rows - 1));
+        EXPECT_EQ(line.size, line.type == kInteger ? 1u : 2u);
+        if (rows > 1) {
+            EXPECT_EQ(line.type, kInteger);
+        }
+        expanded += rows;
+    }
+    EXPECT_EQ(expanded, static_cast<std::uint32_t>(kPanelRowCount));
+
+    int integers = 0;
+    std::set<std::uint32_t> odd_doubles;
+    std::set<std::uint32_t> scaled;
+    for (std::size_t r = 0; r < kPanelRows.size(); ++r) {
+        const PanelRow& row = kPanelRows[r];
+        SCOPED_TRACE(::testing::Message() << std::hex << "row 0x" << row.offset);
+        if (r > 0) {
+            EXPECT_GE(row.offset, kPanelRows[r - 1].offset + kPanelRows[r - 1].size);
+        }
+        if (row.type == kInteger) {
+            ++integers;
+            EXPECT_EQ(row.scale, kUnscaled);
+        } else if (row.offset % 2 != 0) {
+            odd_doubles.insert(row.offset);
+        }
+        if (row.scale != kUnscaled) scaled.insert(row.offset);
+    }
+    EXPECT_EQ(integers, 95);
+    EXPECT_EQ(odd_doubles,
+              (std::set<std::uint32_t>{0x9477, 0x9479, 0x949D, 0x949F, 0x94A1, 0x94A5}));
+    EXPECT_EQ(scaled, (std::set<std::uint32_t>{0x9477, 0x9479}));
+    EXPECT_EQ(kPanelRows.front().offset, 0x9472u);
+    EXPECT_EQ(kPanelRows.back().offset, 0x94EFu);
+}
+
+TEST(OffsetMap, ListsEveryExportedOffsetOnceInAscendingOrder) {
+    const std::string map = offset_map();
+    std::vector<std::uint32_t> offsets;
+    std::size_t start = 0;
+    while (start < map.size()) {
+        const std::size_t end = map.find('\n', start);
+        ASSERT_NE(end, std::string::npos) << "every line ends in a line break";
+        unsigned offset = 0;
+        if (std::sscanf(map.c_str() + start, "0x%4X", &offset) == 1) offsets.push_back(offset);
+        start = end + 1;
+    }
+    ASSERT_EQ(offsets.size(), static_cast<std::size_t>(kAnnunciatorCount + kDisplayCount +
+                                                       kPanelRowCount));
+    for (std::size_t i = 1; i < offsets.size(); ++i) EXPECT_LT(offsets[i - 1], offsets[i]);
+
+    EXPECT_NE(map.find("0x9407  1     annunciator byte, weighted sum of SDK1 fields: 0x0178 x1 "
+                       "0x0180 x4 0x0188 x16 0x0190 x64\n"),
+              std::string::npos);
+    EXPECT_NE(map.find("0x9427  1     annunciator byte, weighted sum of SDK2 fields: 0x1A48 x1"),
+              std::string::npos);
+    EXPECT_NE(map.find("0x943A  2     display value, altitude display: SDK1 0x01E0-0x01F0, 5 "
+                       "digits, units last, 0xFFFF when blank\n"),
+              std::string::npos);
+    EXPECT_NE(map.find("0x945A  2     display value: SDK1 0x09A0-0x09B0, 5 digits, units first"),
+              std::string::npos);
+    EXPECT_NE(map.find("0x9477  2     SDK1 0x0F88, 8-byte double, x 1000 then truncated\n"),
+              std::string::npos);
+    EXPECT_NE(map.find("0x94EB  1     SDK1 0x0EEC, 4-byte integer, low-order byte\n"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace corvane::data_export
