@@ -37,7 +37,9 @@ public:
 
     // Show a number in window k (0..32, the exported display order): digit
     // fields from the value, leading positions blank (10). A negative value or
-    // 65535 blanks the window (units position 10).
+    // 65535 blanks the window (units position 10). A number too large for the
+    // window keeps its low digits; a units-first window is zero-filled, since
+    // a blank highest position would blank it.
     void set_window(int k, std::int32_t value);
     void blank_window(int k);
 
@@ -49,6 +51,11 @@ public:
 
 private:
     unsigned char* block(Block which) const;
+    // Digits of number into window k, units first upwards; leading positions
+    // of a standard window blank (10) when blank_leading_zeros is set.
+    void show_digits(int k, std::uint32_t number, bool blank_leading_zeros);
+    // The speed knob: two digits behind a blank first field in hundredths mode.
+    void set_speed(std::int32_t value);
 
     unsigned char* sdk1_;
     unsigned char* sdk2_;
