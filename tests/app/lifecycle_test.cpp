@@ -1,0 +1,452 @@
+// The connection lifecycle against the in-process fake: every status line,
+// show mode, timer call and wait, in order, for start-up, "Run!", the timer
+// step and the automatic reconnect. Expected sequences are data; a mismatch
+// names the first step that differs.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "aircraft/link.h"
+#include "app/lifecycle.h"
+#include "bridge/bridge.h"
+#include "common/numbers.h"
+#include "fsuipc/client.h"
+#include "tests/support/fake_os.h"
+
+namespace corvane::app {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+// The shell as the lifecycle sees it, one line per call.
+class RecordingShell : public Shell {
+public:
+    void append_status(const char* text) override { record(std::string("log ") + text); }
+    void show_window(int mode) override { record("show " + std::to_string(mode)); }
+    void start_timer(std::uint32_t period_ms) override {
+        record("start timer " + std::to_string(period_ms));
+    }
+    void stop_timer() override { record("stop timer"); }
+    void sleep(std::uint32_t milliseconds) override {
+        record("sleep " + std::to_string(milliseconds));
+    }
+
+    Calls calls;
+    // Runs after each recorded call: lets a test change the world mid-sequence.
+    std::function<void(const std::string&)> after_call;
+
+private:
+    void record(std::string call) {
+        calls.push_back(call);
+        if (after_call) {
+            after_call(call);
+        }
+    }
+};
+
+// The expected lines spelled out, not taken from the program's table.
+const std::string kLoading = "log Status : LOADING";
+const std::string kOk = "log Status : OK";
+const std::string kIflyNotOk = "log Status : IFLY NOT OK";
+const std::string kFsuipcNotOk = "log Status : FSUIPC NOT OK";
+const std::string kReconnecting = "log Status : RECONNECTING";
+const std::string kNotOk = "log Status : NOT OK";
+const std::string kAutoIn2 = "log Status : AUTORECONNECT IN 2 SECS";
+const std::string kAutoFailed = "log Status : AUTORECONNECT FAILED";
+const std::string kShow = "show 5";
+const std::string kMinimise = "show 6";
+const std::string kStop = "stop timer";
+const std::string kWait2000 = "sleep 2000";
+const std::string kWait1000 = "sleep 1000";
+std::string start_timer(int period) { return "start timer " + std::to_string(period); }
+
+Calls join(std::initializer_list<Calls> parts) {
+    Calls all;
+    for (const Calls& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+void expect_calls(const Calls& actual, const Calls& expected) {
+    const std::size_t steps = std::max(actual.size(), expected.size());
+    for (std::size_t i = 0; i < steps; ++i) {
+        const std::string want = i < expected.size() ? expected[i] : "<nothing>";
+        const std::string got = i < actual.size() ? actual[i] : "<nothing>";
+        if (want != got) {
+            std::string log;
+            for (const std::string& call : actual) {
+                log += "\n    " + call;
+            }
+            ADD_FAILURE() << "step " << i << ": expected \"" << want << "\", got \"" << got
+                          << "\"\n  recorded:" << log;
+            return;
+        }
+    }
+}
+
+// The beginning of every reconnect, and of every automatic reconnect.
+const Calls kReconnectStart = {kStop, kReconnecting, kWait1000};
+const Calls kAutoStart = {kNotOk, kStop, kShow};
+const Calls kAutoAttempt = {kAutoIn2, kWait2000};
+
+// One program: the fake world, the bridge on it, the lifecycle record and the
+// recording shell.
+struct World {
+    explicit World(const Settings& settings = Settings{}) : app(bridge, settings) {}
+
+    void simulator_up() { fake.has_uipcmain = fake.has_fs98main = true; }
+    void simulator_gone() { fake.has_uipcmain = fake.has_fs98main = false; }
+    void aircraft_up(std::int32_t data_valid = 1) {
+        if (fake.aircraft() == nullptr || fake.mapping_memory(aircraft::kSdk1MappingName) == nullptr) {
+            fake.publish_aircraft();
+        }
+        fake.aircraft()->set_data_valid(data_valid);
+    }
+    void aircraft_gone() {
+        fake.remove_mapping(aircraft::kSdk1MappingName);
+        fake.remove_mapping(aircraft::kSdk2MappingName);
+    }
+    void start() {
+        open_links(app);
+        first_connection_check(app, shell);
+    }
+    std::int32_t sdk1_block_field() const {
+        return load_i32(bridge.blocks.sdk1 + aircraft::kDataValidOffset);
+    }
+    bool area_name_ends_with(const std::string& tail) const {
+        const std::string name = bridge.client.area_name;
+        return name.size() >= tail.size() &&
+               name.compare(name.size() - tail.size(), std::string::npos, tail) == 0;
+    }
+
+    testing::FakeOs fake;
+    bridge::Bridge bridge{fake};
+    App app;
+    RecordingShell shell;
+};
+
+Settings settings_with(std::int32_t tick_period_ms, std::int32_t start_minimised_flag) {
+    Settings settings;
+    settings.tick_period_ms = tick_period_ms;
+    settings.start_minimised_flag = start_minimised_flag;
+    return settings;
+}
+
+// Start-up with everything ready; its calls are forgotten.
+void start_bridging(World& w) {
+    w.simulator_up();
+    w.aircraft_up();
+    w.start();
+    ASSERT_EQ(w.app.link_status, 0);
+    ASSERT_EQ(w.shell.calls.back(), start_timer(w.app.tick_period_ms));
+    w.shell.calls.clear();
+}
+
+// ---- the first connection check -------------------------------------------
+
+struct FirstCheckRow {
+    const char* name;
+    bool simulator;
+    bool aircraft;
+    std::int32_t data_valid;
+    std::int32_t start_minimised_flag;
+    std::int32_t link_status;
+    Calls calls;
+};
+
+TEST(Lifecycle, FirstConnectionCheckOutcomes) {
+    const FirstCheckRow rows[] = {
+        {"all ready", true, true, 1, 0, 0, {kLoading, kWait2000, kOk, kShow, "start timer 20"}},
+        {"all ready, minimised", true, true, 1, 1, 0,
+         {kLoading, kWait2000, kOk, kMinimise, "start timer 20"}},
+        {"all ready, flag 2", true, true, 1, 2, 0,
+         {kLoading, kWait2000, kOk, kShow, "start timer 20"}},
+        {"data valid 0", true, true, 0, 1, 0, {kIflyNotOk, kShow}},
+        {"data valid 2", true, true, 2, 1, 0, {kIflyNotOk, kShow}},
+        {"data valid -1", true, true, -1, 1, 0, {kIflyNotOk, kShow}},
+        {"no aircraft", true, false, 0, 1, aircraft::kNotAvailable, {kIflyNotOk, kShow}},
+        {"no simulator", false, true, 1, 1, fsuipc::kNoServerWindow, {kFsuipcNotOk, kShow}},
+    };
+    for (const FirstCheckRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        World w(settings_with(20, row.start_minimised_flag));
+        if (row.simulator) {
+            w.simulator_up();
+        }
+        if (row.aircraft) {
+            w.aircraft_up(row.data_valid);
+        }
+        std::memset(w.bridge.blocks.sdk1, 0xAA, sizeof w.bridge.blocks.sdk1);
+
+        w.start();
+
+        expect_calls(w.shell.calls, row.calls);
+        EXPECT_EQ(w.app.link_status, row.link_status);
+        if (row.simulator && row.aircraft) {
+            EXPECT_EQ(w.sdk1_block_field(), row.data_valid) << "SDK1 block not refreshed";
+        } else {
+            // Without an open view the block is left alone; without FSUIPC
+            // the aircraft is not even tried.
+            EXPECT_EQ(static_cast<std::uint32_t>(w.sdk1_block_field()), 0xAAAAAAAAu);
+            EXPECT_EQ(w.bridge.link.sdk1_view, nullptr);
+            EXPECT_EQ(w.fake.mapped_views(), row.simulator ? 1u : 0u);
+        }
+    }
+}
+
+TEST(Lifecycle, TimerStartsWithTheTickPeriod) {
+    for (std::int32_t period : {1, 7, 100}) {
+        World w(settings_with(period, 0));
+        w.simulator_up();
+        w.aircraft_up();
+        w.start();
+        ASSERT_FALSE(w.shell.calls.empty());
+        EXPECT_EQ(w.shell.calls.back(), start_timer(period));
+    }
+}
+
+// ---- "Run!" -------------------------------------------------------------------
+
+TEST(Lifecycle, RunWhileBridgingReopensBothLinks) {
+    World w(settings_with(7, 0));
+    start_bridging(w);
+    timer_step(w.app, w.shell);
+    ASSERT_TRUE(w.shell.calls.empty());
+    ASSERT_TRUE(w.area_name_ends_with(":1")) << w.bridge.client.area_name;
+    const std::size_t handles = w.fake.open_handles();
+    const std::size_t views = w.fake.mapped_views();
+
+    // The wait comes before anything is closed.
+    bool checked_wait = false;
+    w.shell.after_call = [&](const std::string& call) {
+        if (call == kWait1000) {
+            checked_wait = true;
+            EXPECT_TRUE(fsuipc::is_open(w.bridge.client));
+            EXPECT_NE(w.bridge.link.sdk1_view, nullptr);
+        }
+    };
+    manual_reconnect(w.app, w.shell);
+
+    expect_calls(w.shell.calls, join({kReconnectStart, {kOk, kShow, start_timer(7)}}));
+    EXPECT_TRUE(checked_wait);
+    EXPECT_EQ(w.app.link_status, 0);
+    EXPECT_TRUE(w.area_name_ends_with(":2")) << w.bridge.client.area_name;
+    EXPECT_EQ(w.fake.open_handles(), handles) << "a reconnect leaks or loses handles";
+    EXPECT_EQ(w.fake.mapped_views(), views);
+    EXPECT_EQ(w.fake.atoms_held(), 1u);
+
+    // And it bridges again.
+    w.shell.calls.clear();
+    timer_step(w.app, w.shell);
+    EXPECT_TRUE(w.shell.calls.empty());
+    EXPECT_EQ(w.app.link_status, 0);
+}
+
+TEST(Lifecycle, RunOutcomesAfterAFailedStart) {
+    struct Row {
+        const char* name;
+        std::function<void(World&)> world_at_run;
+        std::int32_t link_status;
+        Calls ending;
+    };
+    const Row rows[] = {
+        {"simulator arrived", [](World& w) { w.simulator_up(); w.aircraft_up(); },
+         0, {kOk, kMinimise, "start timer 20"}},
+        {"simulator without aircraft", [](World& w) { w.simulator_up(); },
+         aircraft::kNotAvailable, {kIflyNotOk, kShow}},
+        {"aircraft not valid yet", [](World& w) { w.simulator_up(); w.aircraft_up(0); },
+         0, {kIflyNotOk, kShow}},
+        {"aircraft data 2", [](World& w) { w.simulator_up(); w.aircraft_up(2); },
+         0, {kIflyNotOk, kShow}},
+        {"still no simulator", [](World&) {}, fsuipc::kNoServerWindow, {kFsuipcNotOk, kShow}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        World w(settings_with(20, 1));
+        w.start();
+        expect_calls(w.shell.calls, {kFsuipcNotOk, kShow});
+        w.shell.calls.clear();
+
+        row.world_at_run(w);
+        manual_reconnect(w.app, w.shell);
+
+        expect_calls(w.shell.calls, join({kReconnectStart, row.ending}));
+        EXPECT_EQ(w.app.link_status, row.link_status);
+    }
+}
+
+TEST(Lifecycle, RepeatedReconnectsHoldNoExtraHandles) {
+    World w;
+    start_bridging(w);
+    const std::size_t handles = w.fake.open_handles();
+    const std::size_t views = w.fake.mapped_views();
+    for (int i = 0; i < 5; ++i) {
+        manual_reconnect(w.app, w.shell);
+    }
+    EXPECT_EQ(w.app.link_status, 0);
+    EXPECT_TRUE(w.area_name_ends_with(":6")) << w.bridge.client.area_name;
+    EXPECT_EQ(w.fake.open_handles(), handles);
+    EXPECT_EQ(w.fake.mapped_views(), views);
+    EXPECT_EQ(w.fake.atoms_held(), 1u);
+
+    // A reconnect that finds no simulator leaves nothing open at all.
+    w.simulator_gone();
+    manual_reconnect(w.app, w.shell);
+    EXPECT_EQ(w.app.link_status, fsuipc::kNoServerWindow);
+    EXPECT_EQ(w.fake.open_handles(), 0u);
+    EXPECT_EQ(w.fake.mapped_views(), 0u);
+    EXPECT_EQ(w.fake.atoms_held(), 0u);
+}
+
+// ---- the timer step and the automatic reconnect -------------------------------
+
+TEST(Lifecycle, BridgingTickRunsOneCycleQuietly) {
+    World w;
+    start_bridging(w);
+    const std::size_t sends = w.fake.sends;
+    for (int i = 0; i < 3; ++i) {
+        timer_step(w.app, w.shell);
+    }
+    EXPECT_TRUE(w.shell.calls.empty());
+    EXPECT_EQ(w.app.link_status, 0);
+    EXPECT_GE(w.fake.sends, sends + 3) << "no exchange per tick";
+    // A running bridge goes on with any non-zero data-valid field.
+    w.fake.aircraft()->set_data_valid(2);
+    timer_step(w.app, w.shell);
+    EXPECT_TRUE(w.shell.calls.empty());
+    EXPECT_EQ(w.app.link_status, 0);
+}
+
+TEST(Lifecycle, DataInvalidWhileBridgingReconnectsInTheSameTick) {
+    World w(settings_with(20, 1));
+    start_bridging(w);
+    w.fake.aircraft()->set_data_valid(0);
+
+    timer_step(w.app, w.shell);
+
+    // Links up but data still not valid: link status 0, so no second attempt.
+    expect_calls(w.shell.calls,
+                 join({kAutoStart, kAutoAttempt, kReconnectStart, {kIflyNotOk, kShow}}));
+    EXPECT_EQ(w.app.link_status, 0);
+    EXPECT_TRUE(w.area_name_ends_with(":2"));
+}
+
+TEST(Lifecycle, DataBackDuringTheAutomaticWaitResumesBridging) {
+    World w(settings_with(15, 1));
+    start_bridging(w);
+    w.fake.aircraft()->set_data_valid(0);
+    w.shell.after_call = [&](const std::string& call) {
+        if (call == kWait2000) {
+            w.fake.aircraft()->set_data_valid(1);
+        }
+    };
+
+    timer_step(w.app, w.shell);
+
+    // Shown normally for the reconnect, minimised again once it worked.
+    expect_calls(w.shell.calls, join({kAutoStart, kAutoAttempt, kReconnectStart,
+                                      {kOk, kMinimise, start_timer(15)}}));
+    EXPECT_EQ(w.app.link_status, 0);
+}
+
+TEST(Lifecycle, AircraftGoneFailsBothAttempts) {
+    World w;
+    start_bridging(w);
+    w.fake.aircraft()->set_data_valid(0);
+    w.aircraft_gone();
+
+    timer_step(w.app, w.shell);
+
+    const Calls attempt_ifly = join({kAutoAttempt, kReconnectStart, {kIflyNotOk, kShow}});
+    expect_calls(w.shell.calls, join({kAutoStart, attempt_ifly, attempt_ifly, {kAutoFailed}}));
+    EXPECT_EQ(w.app.link_status, aircraft::kNotAvailable);
+    EXPECT_TRUE(w.area_name_ends_with(":3"));
+}
+
+TEST(Lifecycle, ExchangeFailureReconnectsOneTickLater) {
+    World w;
+    start_bridging(w);
+    w.fake.server_silent = true;
+    w.fake.send_failure_error = 1460;  // ERROR_TIMEOUT
+
+    timer_step(w.app, w.shell);
+    // Only stored: no line, the timer keeps running.
+    expect_calls(w.shell.calls, {});
+    EXPECT_EQ(w.app.link_status, fsuipc::kSendFailedWithError);
+
+    timer_step(w.app, w.shell);
+    const Calls attempt_fsuipc = join({kAutoAttempt, kReconnectStart, {kFsuipcNotOk, kShow}});
+    expect_calls(w.shell.calls,
+                 join({kAutoStart, attempt_fsuipc, attempt_fsuipc, {kAutoFailed}}));
+    EXPECT_NE(w.app.link_status, 0);
+    EXPECT_NE(w.app.link_status, aircraft::kNotAvailable);
+    EXPECT_FALSE(fsuipc::is_open(w.bridge.client));
+    EXPECT_EQ(w.bridge.link.sdk1_view, nullptr) << "aircraft opened without FSUIPC";
+}
+
+TEST(Lifecycle, SimulatorGoneWhileBridging) {
+    World w;
+    start_bridging(w);
+    w.simulator_gone();
+
+    timer_step(w.app, w.shell);
+    expect_calls(w.shell.calls, {});
+    EXPECT_NE(w.app.link_status, 0);
+
+    timer_step(w.app, w.shell);
+    const Calls attempt_fsuipc = join({kAutoAttempt, kReconnectStart, {kFsuipcNotOk, kShow}});
+    expect_calls(w.shell.calls,
+                 join({kAutoStart, attempt_fsuipc, attempt_fsuipc, {kAutoFailed}}));
+    EXPECT_EQ(w.app.link_status, fsuipc::kNoServerWindow);
+}
+
+TEST(Lifecycle, SecondAutomaticAttemptSucceeds) {
+    World w;
+    start_bridging(w);
+    w.simulator_gone();
+    timer_step(w.app, w.shell);
+    ASSERT_NE(w.app.link_status, 0);
+
+    // The simulator is back after the first attempt has failed.
+    int long_waits = 0;
+    w.shell.after_call = [&](const std::string& call) {
+        if (call == kWait2000 && ++long_waits == 2) {
+            w.simulator_up();
+        }
+    };
+    timer_step(w.app, w.shell);
+
+    expect_calls(w.shell.calls,
+                 join({kAutoStart, kAutoAttempt, kReconnectStart, {kFsuipcNotOk, kShow},
+                       kAutoAttempt, kReconnectStart, {kOk, kShow, "start timer 20"}}));
+    EXPECT_EQ(w.app.link_status, 0);
+}
+
+TEST(Lifecycle, TickAfterAFailedStartReconnectsWithoutACycle) {
+    World w;
+    w.simulator_up();
+    w.start();  // no aircraft: link status 100
+    ASSERT_EQ(w.app.link_status, aircraft::kNotAvailable);
+    w.shell.calls.clear();
+
+    const std::size_t sends = w.fake.sends;
+    std::size_t sends_before_reconnect = 0;
+    w.shell.after_call = [&](const std::string& call) {
+        if (call == kNotOk) {
+            sends_before_reconnect = w.fake.sends;
+        }
+    };
+    timer_step(w.app, w.shell);
+
+    EXPECT_EQ(sends_before_reconnect, sends) << "a cycle ran on a broken link";
+    const Calls attempt_ifly = join({kAutoAttempt, kReconnectStart, {kIflyNotOk, kShow}});
+    expect_calls(w.shell.calls, join({kAutoStart, attempt_ifly, attempt_ifly, {kAutoFailed}}));
+}
+
+}  // namespace
+}  // namespace corvane::app
