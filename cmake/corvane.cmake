@@ -11,8 +11,18 @@ function(corvane_find_inih)
   endif()
   add_library(corvane_inih INTERFACE)
   if(NOT CORVANE_TARGET STREQUAL "mingw")
-    find_library(INIREADER_LIBRARY INIReader REQUIRED)
-    find_library(INIH_LIBRARY inih REQUIRED)
+    # wineg++ links a launcher script, so CMake cannot read the compiler's
+    # ABI and never learns the multiarch library folder: name it here.
+    set(multiarch_hints "")
+    if(NOT CMAKE_LIBRARY_ARCHITECTURE)
+      execute_process(COMMAND gcc -print-multiarch
+        OUTPUT_VARIABLE multiarch OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+      if(multiarch)
+        set(multiarch_hints /usr/lib/${multiarch})
+      endif()
+    endif()
+    find_library(INIREADER_LIBRARY INIReader HINTS ${multiarch_hints} REQUIRED)
+    find_library(INIH_LIBRARY inih HINTS ${multiarch_hints} REQUIRED)
     find_path(INIH_INCLUDE_DIR INIReader.h REQUIRED)
     target_include_directories(corvane_inih INTERFACE ${INIH_INCLUDE_DIR})
     target_link_libraries(corvane_inih INTERFACE ${INIREADER_LIBRARY} ${INIH_LIBRARY})
@@ -76,8 +86,14 @@ function(corvane_e2e_test)
   add_executable(${T_NAME} ${T_SOURCES})
   set_target_properties(${T_NAME} PROPERTIES SUFFIX ".exe")
   target_link_libraries(${T_NAME} PRIVATE corvane_e2e_support ${T_LIBS})
+  # Winelib links a loadable module <name>.exe.so beside a launcher script;
+  # a MinGW build makes a PE that Wine runs as it is.
+  set(module_suffix "")
+  if(CORVANE_TARGET STREQUAL "wine")
+    set(module_suffix ".so")
+  endif()
   add_test(NAME ${T_NAME}
-    COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/run-wine.sh $<TARGET_FILE:${T_NAME}>.so)
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/run-wine.sh $<TARGET_FILE:${T_NAME}>${module_suffix})
   set_tests_properties(${T_NAME} PROPERTIES
     LABELS "e2e;${T_SUBSYSTEM}"
     TIMEOUT ${T_TIMEOUT}

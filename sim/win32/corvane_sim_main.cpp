@@ -1,0 +1,172 @@
+// corvane-sim: the stand-in simulator as a program of its own. It serves the
+// offset protocol from an "FS98MAIN" (or "UIPCMAIN") window, publishes the
+// aircraft's two mappings with a moving cockpit, acts on the knob commands
+// Corvane posts, and prints the offset block and every command it receives.
+// For the demo, and for trying cockpit hardware without a simulator.
+//
+//   corvane-sim [--seconds N] [--uipcmain] [--no-aircraft]
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include "sim/win32/demo_flight.h"
+#include "sim/win32/sim_host.h"
+
+namespace {
+
+using corvane::sim::AircraftModel;
+using corvane::sim::OffsetServer;
+using corvane::sim::PostedCommand;
+using corvane::sim::win32::HostOptions;
+using corvane::sim::win32::ServerClass;
+using corvane::sim::win32::SimHost;
+
+constexpr std::uint32_t kBlockFirst = 0x9400;
+constexpr std::uint32_t kBlockLast = 0x94FB;
+constexpr std::uint32_t kBlockSize = kBlockLast - kBlockFirst + 1;
+constexpr std::uint32_t kBytesPerLine = 16;
+constexpr std::uint32_t kCommandWord = 0x9400;
+constexpr std::uint16_t kNoCommand = 0xFFFF;
+constexpr DWORD kTickMs = 1000 / corvane::sim::demo::kTicksPerSecond;
+// The dump is refreshed at most this often, and only when it changed.
+constexpr std::uint32_t kDumpEveryTicks = corvane::sim::demo::kTicksPerSecond;
+
+struct Options {
+    unsigned long seconds = 0;  // 0: run until killed
+    HostOptions host;
+};
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: corvane-sim [--seconds N] [--uipcmain] [--no-aircraft]\n"
+                 "  --seconds N    exit after N seconds (default: run until stopped)\n"
+                 "  --uipcmain     serve from a \"UIPCMAIN\" window instead of \"FS98MAIN\"\n"
+                 "                 (aircraft commands then have no window to go to)\n"
+                 "  --no-aircraft  serve offsets only, publish no aircraft mappings\n");
+    return 2;
+}
+
+bool parse(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
+            char* end = nullptr;
+            options.seconds = std::strtoul(argv[++i], &end, 10);
+            if (end == argv[i] || *end != '\0') {
+                return false;
+            }
+        } else if (std::strcmp(argv[i], "--uipcmain") == 0) {
+            options.host.server_class = ServerClass::Uipcmain;
+        } else if (std::strcmp(argv[i], "--no-aircraft") == 0) {
+            options.host.publish_aircraft = false;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+void print_block(const unsigned char* block, double seconds, std::size_t exchanges) {
+    std::printf("\noffsets 0x%04X-0x%04X at %.1f s, %zu exchanges served\n", kBlockFirst,
+                kBlockLast, seconds, exchanges);
+    for (std::uint32_t line = 0; line < kBlockSize; line += kBytesPerLine) {
+        std::printf("  %04X:", kBlockFirst + line);
+        for (std::uint32_t i = line; i < line + kBytesPerLine && i < kBlockSize; ++i) {
+            std::printf(" %02X", block[i]);
+        }
+        std::printf("\n");
+    }
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!parse(argc, argv, options)) {
+        return usage();
+    }
+    const char* cls = corvane::sim::win32::class_name(options.host.server_class);
+    if (FindWindowExA(nullptr, nullptr, cls, nullptr) != nullptr) {
+        std::fprintf(stderr, "corvane-sim: a \"%s\" window already exists; is a simulator running?\n",
+                     cls);
+        return 1;
+    }
+
+    SimHost host(options.host);
+    if (!host.start()) {
+        std::fprintf(stderr, "corvane-sim: could not create the server window or the aircraft mappings\n");
+        return 1;
+    }
+    if (host.adopted_existing_mapping()) {
+        std::fprintf(stderr, "corvane-sim: warning: the aircraft mappings already existed; sharing them\n");
+    }
+    host.with_aircraft([](AircraftModel* aircraft) {
+        if (aircraft != nullptr) {
+            corvane::sim::demo::prepare(*aircraft);
+        }
+    });
+    // Cockpit hardware leaves the command word at "none" until it has a
+    // command; a zero there would be taken for command 0.
+    host.with_server([](OffsetServer& server) { server.set_u16(kCommandWord, kNoCommand); });
+    std::printf("corvane-sim: serving offsets from a \"%s\" window%s\n", cls,
+                host.aircraft_published() ? ", aircraft published" : ", no aircraft");
+    if (options.seconds != 0) {
+        std::printf("corvane-sim: stopping after %lu s\n", options.seconds);
+    }
+    std::fflush(stdout);
+
+    unsigned char shown[kBlockSize] = {};
+    unsigned char current[kBlockSize] = {};
+    bool dumped = false;
+    std::vector<PostedCommand> received;
+    const std::uint64_t last_tick =
+        static_cast<std::uint64_t>(options.seconds) * corvane::sim::demo::kTicksPerSecond;
+    const ULONGLONG started = GetTickCount64();
+    for (std::uint32_t tick = 1; options.seconds == 0 || tick <= last_tick; ++tick) {
+        // Keep the beat against the clock, not against the work done per tick.
+        const ULONGLONG due = started + static_cast<ULONGLONG>(tick) * kTickMs;
+        const ULONGLONG now = GetTickCount64();
+        if (due > now) {
+            Sleep(static_cast<DWORD>(due - now));
+        }
+
+        host.with_aircraft([tick, &received](AircraftModel* aircraft) {
+            if (aircraft != nullptr) {
+                corvane::sim::demo::animate(*aircraft, tick);
+                received = aircraft->commands();
+                aircraft->clear_commands();
+            }
+        });
+        for (const PostedCommand& command : received) {
+            std::printf("command %u value %d\n", command.command, command.value);
+        }
+        if (!received.empty()) {
+            std::fflush(stdout);
+            received.clear();
+        }
+
+        if (tick % kDumpEveryTicks == 0) {
+            host.with_server([&current](OffsetServer& server) {
+                std::memcpy(current, server.space() + kBlockFirst, kBlockSize);
+            });
+            if (!dumped || std::memcmp(current, shown, kBlockSize) != 0) {
+                print_block(current, static_cast<double>(tick) / corvane::sim::demo::kTicksPerSecond,
+                            host.counters().exchanges);
+                std::memcpy(shown, current, kBlockSize);
+                dumped = true;
+            }
+        }
+    }
+    host.stop();
+    std::printf("corvane-sim: stopped after %zu exchanges\n", host.counters().exchanges);
+    return 0;
+}

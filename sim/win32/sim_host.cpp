@@ -1,0 +1,344 @@
+// The Win32 host of the stand-in simulator: named mappings, server window,
+// serving thread. See sim_host.h for why it runs on a thread of its own.
+#include "sim/win32/sim_host.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include "aircraft/link.h"
+#include "fsuipc/client.h"
+
+namespace corvane::sim::win32 {
+namespace {
+
+constexpr char kWindowTitle[] = "Corvane stand-in simulator";
+// Global atom names are at most 255 characters.
+constexpr std::size_t kAtomNameCapacity = 256;
+// Exchanges name their area with a string atom; those lie in this range.
+constexpr WPARAM kFirstStringAtom = 0xC000;
+constexpr WPARAM kLastStringAtom = 0xFFFF;
+constexpr LRESULT kRefusedAnswer = 0;
+
+LRESULT CALLBACK host_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+// The low 32 bits of lParam, as the add-on reads a posted command's value.
+std::int32_t command_value(LPARAM lparam) {
+    const auto bits = static_cast<std::uint32_t>(static_cast<std::uintptr_t>(lparam));
+    return static_cast<std::int32_t>(bits);
+}
+
+}  // namespace
+
+const char* class_name(ServerClass server_class) {
+    return server_class == ServerClass::Uipcmain ? fsuipc::kServerClass : fsuipc::kSimulatorClass;
+}
+
+struct SimHost::Impl {
+    explicit Impl(const HostOptions& host_options)
+        : options(host_options), server(std::make_unique<OffsetServer>()) {
+        InitializeCriticalSection(&lock);
+    }
+    ~Impl() { DeleteCriticalSection(&lock); }
+
+    // ---- shared with the serving thread, under the lock -------------------
+    HostOptions options;
+    mutable CRITICAL_SECTION lock;
+    std::unique_ptr<OffsetServer> server;
+    std::unique_ptr<AircraftModel> model;
+    HostCounters counters;
+    bool refusing = false;
+
+    // ---- aircraft mappings (driver thread only) -----------------------------
+    HANDLE sdk1_mapping = nullptr;
+    HANDLE sdk2_mapping = nullptr;
+    unsigned char* sdk1_view = nullptr;
+    unsigned char* sdk2_view = nullptr;
+    bool adopted_existing = false;
+
+    // ---- serving thread: set before it starts or before it signals ready -----
+    UINT exchange_message = 0;
+    UINT command_message = 0;
+    HANDLE thread = nullptr;
+    HANDLE ready = nullptr;
+    HWND window = nullptr;
+
+    void release_aircraft_views();
+    bool create_window();
+    LRESULT on_exchange(WPARAM atom);
+    void on_command(WPARAM command, LPARAM value);
+};
+
+namespace {
+
+class ImplLock {
+public:
+    explicit ImplLock(SimHost::Impl& impl) : impl_(impl) { EnterCriticalSection(&impl_.lock); }
+    ~ImplLock() { LeaveCriticalSection(&impl_.lock); }
+    ImplLock(const ImplLock&) = delete;
+    ImplLock& operator=(const ImplLock&) = delete;
+
+private:
+    SimHost::Impl& impl_;
+};
+
+DWORD WINAPI serving_thread(void* parameter) {
+    auto* impl = static_cast<SimHost::Impl*>(parameter);
+    const bool created = impl->create_window();
+    SetEvent(impl->ready);
+    if (!created) {
+        return 1;
+    }
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
+
+// The one entry of the server window: hands each message to its handler.
+LRESULT CALLBACK host_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lparam);
+        SetWindowLongPtrA(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* impl = reinterpret_cast<SimHost::Impl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (impl != nullptr) {
+        if (message == impl->exchange_message) {
+            return impl->on_exchange(wparam);
+        }
+        if (message == impl->command_message) {
+            impl->on_command(wparam, lparam);
+            return 0;
+        }
+        if (message == WM_DESTROY) {
+            PostQuitMessage(0);
+            return 0;
+        }
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+}  // namespace
+
+bool SimHost::Impl::create_window() {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    const char* cls = class_name(options.server_class);
+    WNDCLASSA window_class = {};
+    window_class.lpfnWndProc = host_window_proc;
+    window_class.hInstance = instance;
+    window_class.lpszClassName = cls;
+    // A second host in the same process finds the class already there, with
+    // this same procedure.
+    if (RegisterClassA(&window_class) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        return false;
+    }
+    // A top-level window (not message-only): clients find it with
+    // FindWindowExA on the desktop. It stays hidden.
+    window = CreateWindowExA(0, cls, kWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                             instance, this);
+    return window != nullptr;
+}
+
+LRESULT SimHost::Impl::on_exchange(WPARAM atom) {
+    {
+        ImplLock held(*this);
+        if (refusing) {
+            ++counters.refused_exchanges;
+            return kRefusedAnswer;
+        }
+    }
+    // The area is the client's: its name comes from the atom, its size from
+    // the protocol. A mapping smaller than that cannot be mapped and is
+    // refused rather than served past its end.
+    char name[kAtomNameCapacity] = {};
+    UINT length = 0;
+    if (atom >= kFirstStringAtom && atom <= kLastStringAtom) {
+        length = GlobalGetAtomNameA(static_cast<ATOM>(atom), name, sizeof name);
+    }
+    HANDLE mapping = length == 0 ? nullptr : OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, name);
+    void* view = mapping == nullptr
+                     ? nullptr
+                     : MapViewOfFile(mapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, fsuipc::kAreaSize);
+    LRESULT answer = kRefusedAnswer;
+    {
+        ImplLock held(*this);
+        if (view != nullptr) {
+            answer = static_cast<LRESULT>(
+                server->serve(static_cast<unsigned char*>(view), fsuipc::kAreaSize));
+            ++counters.exchanges;
+            counters.last_area_name.assign(name, length);
+        } else {
+            ++counters.refused_exchanges;
+        }
+    }
+    if (view != nullptr) {
+        UnmapViewOfFile(view);
+    }
+    if (mapping != nullptr) {
+        CloseHandle(mapping);
+    }
+    return answer;
+}
+
+void SimHost::Impl::on_command(WPARAM command, LPARAM value) {
+    ImplLock held(*this);
+    ++counters.commands;
+    if (model) {
+        model->on_command(static_cast<std::uint32_t>(command), command_value(value));
+    }
+}
+
+void SimHost::Impl::release_aircraft_views() {
+    if (sdk1_view != nullptr) {
+        UnmapViewOfFile(sdk1_view);
+        sdk1_view = nullptr;
+    }
+    if (sdk1_mapping != nullptr) {
+        CloseHandle(sdk1_mapping);
+        sdk1_mapping = nullptr;
+    }
+    if (sdk2_view != nullptr) {
+        UnmapViewOfFile(sdk2_view);
+        sdk2_view = nullptr;
+    }
+    if (sdk2_mapping != nullptr) {
+        CloseHandle(sdk2_mapping);
+        sdk2_mapping = nullptr;
+    }
+}
+
+SimHost::SimHost(const HostOptions& options) : impl_(std::make_unique<Impl>(options)) {}
+
+SimHost::~SimHost() {
+    stop();
+    withdraw_aircraft();
+}
+
+bool SimHost::start() {
+    if (impl_->thread != nullptr) {
+        return true;
+    }
+    const bool published_here = impl_->options.publish_aircraft && !aircraft_published();
+    if (published_here && !publish_aircraft()) {
+        return false;
+    }
+    impl_->exchange_message = RegisterWindowMessageA(fsuipc::kExchangeMessageName);
+    impl_->command_message = RegisterWindowMessageA(aircraft::kCommandMessageName);
+    impl_->ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (impl_->exchange_message != 0 && impl_->command_message != 0 && impl_->ready != nullptr) {
+        impl_->thread = CreateThread(nullptr, 0, serving_thread, impl_.get(), 0, nullptr);
+    }
+    if (impl_->thread != nullptr) {
+        WaitForSingleObject(impl_->ready, INFINITE);
+        if (impl_->window == nullptr) {
+            WaitForSingleObject(impl_->thread, INFINITE);
+            CloseHandle(impl_->thread);
+            impl_->thread = nullptr;
+        }
+    }
+    if (impl_->ready != nullptr) {
+        CloseHandle(impl_->ready);
+        impl_->ready = nullptr;
+    }
+    if (impl_->thread == nullptr) {
+        if (published_here) {
+            withdraw_aircraft();
+        }
+        return false;
+    }
+    return true;
+}
+
+void SimHost::stop() {
+    if (impl_->thread == nullptr) {
+        return;
+    }
+    PostMessageA(impl_->window, WM_CLOSE, 0, 0);
+    WaitForSingleObject(impl_->thread, INFINITE);
+    CloseHandle(impl_->thread);
+    impl_->thread = nullptr;
+    impl_->window = nullptr;
+}
+
+bool SimHost::running() const { return impl_->thread != nullptr; }
+
+Handle SimHost::window() const { return reinterpret_cast<Handle>(impl_->window); }
+
+bool SimHost::publish_aircraft() {
+    Impl& impl = *impl_;
+    if (aircraft_published()) {
+        return true;
+    }
+    bool adopted = false;
+    SetLastError(ERROR_SUCCESS);
+    impl.sdk1_mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                           aircraft::kSdk1ViewSize, aircraft::kSdk1MappingName);
+    adopted |= GetLastError() == ERROR_ALREADY_EXISTS;
+    SetLastError(ERROR_SUCCESS);
+    impl.sdk2_mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                           aircraft::kSdk2ViewSize, aircraft::kSdk2MappingName);
+    adopted |= GetLastError() == ERROR_ALREADY_EXISTS;
+    if (impl.sdk1_mapping != nullptr) {
+        impl.sdk1_view = static_cast<unsigned char*>(
+            MapViewOfFile(impl.sdk1_mapping, FILE_MAP_WRITE, 0, 0, aircraft::kSdk1ViewSize));
+    }
+    if (impl.sdk2_mapping != nullptr) {
+        impl.sdk2_view = static_cast<unsigned char*>(
+            MapViewOfFile(impl.sdk2_mapping, FILE_MAP_WRITE, 0, 0, aircraft::kSdk2ViewSize));
+    }
+    if (impl.sdk1_view == nullptr || impl.sdk2_view == nullptr) {
+        impl.release_aircraft_views();
+        return false;
+    }
+    ImplLock held(impl);
+    impl.adopted_existing = adopted;
+    impl.model = std::make_unique<AircraftModel>(impl.sdk1_view, impl.sdk2_view);
+    return true;
+}
+
+void SimHost::withdraw_aircraft() {
+    {
+        ImplLock held(*impl_);
+        impl_->model.reset();
+    }
+    impl_->release_aircraft_views();
+}
+
+bool SimHost::aircraft_published() const {
+    ImplLock held(*impl_);
+    return impl_->model != nullptr;
+}
+
+bool SimHost::adopted_existing_mapping() const {
+    ImplLock held(*impl_);
+    return impl_->adopted_existing;
+}
+
+void SimHost::refuse_exchanges(bool refuse) {
+    ImplLock held(*impl_);
+    impl_->refusing = refuse;
+}
+
+HostCounters SimHost::counters() const {
+    ImplLock held(*impl_);
+    return impl_->counters;
+}
+
+void SimHost::reset_counters() {
+    ImplLock held(*impl_);
+    impl_->counters = HostCounters{};
+}
+
+void SimHost::lock() const { EnterCriticalSection(&impl_->lock); }
+void SimHost::unlock() const { LeaveCriticalSection(&impl_->lock); }
+OffsetServer& SimHost::server() { return *impl_->server; }
+AircraftModel* SimHost::aircraft() { return impl_->model.get(); }
+
+}  // namespace corvane::sim::win32
