@@ -25,6 +25,8 @@ constexpr Handle kFirstMappingHandle = 0x2000;
 constexpr std::uint16_t kFirstAtom = 0xC000;
 constexpr std::uint32_t kFirstMessage = 0xC000;
 
+constexpr char kServerClass[] = "UIPCMAIN";
+constexpr char kSimulatorClass[] = "FS98MAIN";
 constexpr char kExchangeMessageName[] = "FsasmLib:IPC";
 constexpr char kCommandMessageName[] = "iFly737NG_MSG_SDK";
 constexpr char kSdk1MappingName[] = "iFly737NG_SDK_FileMappingObject";
@@ -213,10 +215,10 @@ void FakeOs::set_last_error(std::uint32_t value) { impl_->last_error = value; }
 
 Handle FakeOs::find_window(const char* class_name) {
     ++find_window_calls;
-    if (has_uipcmain && std::strcmp(class_name, "UIPCMAIN") == 0) {
+    if (has_uipcmain && std::strcmp(class_name, kServerClass) == 0) {
         return kUipcmainWindow;
     }
-    if (has_fs98main && std::strcmp(class_name, "FS98MAIN") == 0) {
+    if (has_fs98main && std::strcmp(class_name, kSimulatorClass) == 0) {
         return kFs98mainWindow;
     }
     return kNoHandle;
