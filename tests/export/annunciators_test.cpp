@@ -8,6 +8,7 @@
 #include "common/numbers.h"
 #include "export/export.h"
 #include "export/tables.h"
+#include "tests/export/export_fixture.h"
 
 namespace corvane::data_export {
 namespace {
@@ -88,6 +89,80 @@ TEST(AnnunciatorPacking, EachFieldLightsOnlyItsOwnBit) {
             }
         }
     }
+}
+
+class AnnunciatorExport : public ExportTest {
+protected:
+    void set(std::uint32_t field, std::int32_t value) { store_i32(blocks.sdk1 + field, value); }
+    std::vector<Write> pack_and_export() {
+        pack_annunciators(blocks, annunciators);
+        export_annunciators(annunciators, out);
+        return exchange();
+    }
+    Annunciators annunciators;
+};
+
+TEST_F(AnnunciatorExport, OneWritePerChangedByteInAscendingOrder) {
+    EXPECT_EQ(pack_and_export(), std::vector<Write>{}) << "zero bytes are not written at first";
+
+    set(0x0D10, 1);                     // 0x9426, weight 4
+    store_i32(blocks.sdk2 + 0x1A64, 1);  // 0x9427, weight 128
+    set(0x0018, 1);                     // 0x9402, weight 1
+    set(0x0060, 1);                     // 0x9402, weight 128: same byte, one write
+    const std::vector<Write> expected = {{0x9402, 1}, {0x9426, 1}, {0x9427, 1}};
+    EXPECT_EQ(pack_and_export(), expected);
+    EXPECT_EQ(fake.server.byte_at(0x9402), 0x81);
+    EXPECT_EQ(fake.server.byte_at(0x9426), 0x04);
+    EXPECT_EQ(fake.server.byte_at(0x9427), 0x80);
+    EXPECT_EQ(fake.server.byte_at(0x9403), kPoison);
+    EXPECT_EQ(fake.server.byte_at(0x9428), kPoison);
+
+    EXPECT_EQ(pack_and_export(), std::vector<Write>{}) << "nothing changed";
+}
+
+struct ByteCase {
+    const char* what;
+    std::int32_t field_0x0C10;  // 0x941F carries this field's own value
+    bool written;
+    std::uint8_t byte;
+};
+
+// One sequence of cycles: each row is the next cycle's value.
+const ByteCase kByteSequence[] = {
+    {"1", 1, true, 0x01},
+    {"257 changes only above the byte, written all the same", 257, true, 0x01},
+    {"257 again", 257, false, 0x01},
+    {"256 is the byte 0", 256, true, 0x00},
+    {"-2 is its two's-complement low byte", -2, true, 0xFE},
+    {"INT32_MIN", INT32_MIN, true, 0x00},
+    {"0 after non-zero is written", 0, true, 0x00},
+};
+
+TEST_F(AnnunciatorExport, AllThirtyTwoBitsAreComparedAndTheLowByteWritten) {
+    for (const ByteCase& c : kByteSequence) {
+        SCOPED_TRACE(c.what);
+        set(0x0C10, c.field_0x0C10);
+        const std::vector<Write> writes = pack_and_export();
+        const std::vector<Write> expected =
+            c.written ? std::vector<Write>{{0x941F, 1}} : std::vector<Write>{};
+        EXPECT_EQ(writes, expected);
+        EXPECT_EQ(fake.server.byte_at(0x941F), c.byte);
+        EXPECT_EQ(annunciators.shadow[0x941F - kAnnunciatorOffset], c.field_0x0C10);
+    }
+}
+
+TEST_F(AnnunciatorExport, ARefusedByteIsNotRetriedUntilItChanges) {
+    set(0x0364, 1);  // 0x940D
+    pack_annunciators(blocks, annunciators);
+    fill_request_area();
+    export_annunciators(annunciators, out);
+    EXPECT_EQ(link_result_code, fsuipc::kAreaFull);
+    EXPECT_EQ(exchange(), (std::vector<Write>{{kFillerOffset, kFillerSize}}));
+    EXPECT_EQ(pack_and_export(), std::vector<Write>{});
+    EXPECT_EQ(fake.server.byte_at(0x940D), kPoison);
+    set(0x0370, 1);
+    EXPECT_EQ(pack_and_export(), (std::vector<Write>{{0x940D, 1}}));
+    EXPECT_EQ(fake.server.byte_at(0x940D), 0x03);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "common/numbers.h"
 #include "export/export.h"
 #include "export/tables.h"
+#include "tests/export/export_fixture.h"
 
 namespace corvane::data_export {
 namespace {
@@ -104,6 +105,92 @@ TEST(DisplayDecoding, UnitsFirstBlanksOnlyOnItsTopPosition) {
     DisplayValues displays;
     decode_displays(blocks, displays);
     EXPECT_EQ(displays.value[23], 12340.0);
+}
+
+class DisplayExport : public ExportTest {
+protected:
+    DisplayValues displays;
+    DisplayShadows shadows;
+};
+
+TEST_F(DisplayExport, FirstCycleWritesOnlyWhatIsNotZero) {
+    export_displays(displays, shadows, out);
+    EXPECT_EQ(exchange(), std::vector<Write>{});
+    EXPECT_EQ(fake.server.u16_at(0x9430), 0xA5A5) << "a zero display leaves the offset alone";
+
+    displays.value[30] = -10.0;   // only from a negative digit field
+    displays.value[3] = kBlankDisplay;
+    displays.value[5] = 99999.0;
+    export_displays(displays, shadows, out);
+    const std::vector<Write> expected = {{0x9436, 2}, {0x943A, 2}, {0x946C, 2}};
+    EXPECT_EQ(exchange(), expected);
+    EXPECT_EQ(fake.server.u16_at(0x9436), 0xFFFF);
+    EXPECT_EQ(fake.server.u16_at(0x943A), 0x869F);
+    EXPECT_EQ(fake.server.u16_at(0x946C), 0xFFF6);
+    EXPECT_EQ(fake.server.byte_at(0x9435), kPoison);
+    EXPECT_EQ(fake.server.byte_at(0x9438), kPoison);
+    EXPECT_EQ(shadows.shadow[5], 99999.0) << "the shadow keeps the double, not 16 bits";
+}
+
+TEST_F(DisplayExport, AValueIsWrittenOnlyWhenItChanges) {
+    displays.value[5] = 35000.0;
+    export_displays(displays, shadows, out);
+    EXPECT_EQ(exchange(), (std::vector<Write>{{0x943A, 2}}));
+
+    // Another client overwrites the offset; an unchanged display is not
+    // written back.
+    fake.server.set_u16(0x943A, 0x1234);
+    export_displays(displays, shadows, out);
+    EXPECT_EQ(exchange(), std::vector<Write>{});
+    EXPECT_EQ(fake.server.u16_at(0x943A), 0x1234);
+
+    // 5 and 65541 share their low 16 bits but are different doubles.
+    displays.value[5] = 5.0;
+    export_displays(displays, shadows, out);
+    EXPECT_EQ(exchange(), (std::vector<Write>{{0x943A, 2}}));
+    displays.value[5] = 65541.0;
+    export_displays(displays, shadows, out);
+    EXPECT_EQ(exchange(), (std::vector<Write>{{0x943A, 2}}));
+    EXPECT_EQ(fake.server.u16_at(0x943A), 0x0005);
+
+    // Back to 0 is a change like any other.
+    displays.value[5] = 0.0;
+    export_displays(displays, shadows, out);
+    EXPECT_EQ(exchange(), (std::vector<Write>{{0x943A, 2}}));
+    EXPECT_EQ(fake.server.u16_at(0x943A), 0x0000);
+}
+
+TEST_F(DisplayExport, AllWindowsChangedGoOutInAscendingOrder) {
+    std::vector<Write> expected;
+    for (int k = 0; k < kDisplayCount; ++k) {
+        displays.value[k] = 1000.0 + k;
+        expected.push_back({0x9430u + 2u * k, 2});
+    }
+    export_displays(displays, shadows, out);
+    EXPECT_EQ(exchange(), expected);
+    for (int k = 0; k < kDisplayCount; ++k) {
+        EXPECT_EQ(fake.server.u16_at(0x9430 + 2 * k), 1000 + k) << "window " << k;
+    }
+    EXPECT_EQ(fake.server.byte_at(0x942F), kPoison);
+    EXPECT_EQ(fake.server.byte_at(0x9472), kPoison);
+}
+
+TEST_F(DisplayExport, ARefusedWriteIsNotRetriedUntilTheValueChanges) {
+    displays.value[0] = 12000.0;
+    fill_request_area();
+    export_displays(displays, shadows, out);
+    EXPECT_EQ(link_result_code, fsuipc::kAreaFull);
+    EXPECT_EQ(shadows.shadow[0], 12000.0);
+    EXPECT_EQ(exchange(), (std::vector<Write>{{kFillerOffset, kFillerSize}}));
+
+    export_displays(displays, shadows, out);
+    EXPECT_EQ(exchange(), std::vector<Write>{});
+    EXPECT_EQ(fake.server.u16_at(0x9430), 0xA5A5);
+
+    displays.value[0] = 12100.0;
+    export_displays(displays, shadows, out);
+    EXPECT_EQ(exchange(), (std::vector<Write>{{0x9430, 2}}));
+    EXPECT_EQ(fake.server.u16_at(0x9430), 12100);
 }
 
 }  // namespace
