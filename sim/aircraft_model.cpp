@@ -49,6 +49,18 @@ constexpr std::int32_t kSignPositive = 0;
 // the value takes the two remaining positions.
 constexpr std::uint32_t kHundredthsModulus = 100;
 
+constexpr std::size_t kIntegerSize = 4;
+constexpr std::size_t kDoubleSize = 8;
+
+std::size_t published_size(Block which) {
+    return which == Block::Sdk1 ? aircraft::kSdk1ViewSize : aircraft::kSdk2ViewSize;
+}
+
+// Written so that no offset, however large, can wrap past the check.
+bool fits(Block which, std::size_t offset, std::size_t width) {
+    return offset <= published_size(which) && width <= published_size(which) - offset;
+}
+
 std::uint32_t magnitude(std::int32_t value) {
     // Unsigned negation keeps INT32_MIN defined.
     return value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
@@ -57,45 +69,30 @@ std::uint32_t magnitude(std::int32_t value) {
 }  // namespace
 
 AircraftModel::AircraftModel(unsigned char* sdk1, unsigned char* sdk2) : sdk1_(sdk1), sdk2_(sdk2) {
-    // Commands arrive while a cycle runs; keep recording them off the heap.
+    // Commands arrive while a cycle runs: record them without allocating.
     commands_.reserve(kCommandLogReserve);
 }
 
 unsigned char* AircraftModel::block(Block which) const { return which == Block::Sdk1 ? sdk1_ : sdk2_; }
 
-namespace {
-
-std::size_t published_size(Block which) {
-    return which == Block::Sdk1 ? aircraft::kSdk1ViewSize : aircraft::kSdk2ViewSize;
-}
-
-bool fits(Block which, std::size_t offset, std::size_t width) {
-    return offset <= published_size(which) && width <= published_size(which) - offset;
-}
-
-constexpr std::size_t kI32 = 4;
-constexpr std::size_t kF64 = 8;
-
-}  // namespace
-
 void AircraftModel::poke_i32(Block which, std::size_t offset, std::int32_t value) {
-    if (fits(which, offset, kI32)) {
+    if (fits(which, offset, kIntegerSize)) {
         store_i32(block(which) + offset, value);
     }
 }
 
 void AircraftModel::poke_f64(Block which, std::size_t offset, double value) {
-    if (fits(which, offset, kF64)) {
+    if (fits(which, offset, kDoubleSize)) {
         store_f64(block(which) + offset, value);
     }
 }
 
 std::int32_t AircraftModel::peek_i32(Block which, std::size_t offset) const {
-    return fits(which, offset, kI32) ? load_i32(block(which) + offset) : 0;
+    return fits(which, offset, kIntegerSize) ? load_i32(block(which) + offset) : 0;
 }
 
 double AircraftModel::peek_f64(Block which, std::size_t offset) const {
-    return fits(which, offset, kF64) ? load_f64(block(which) + offset) : 0.0;
+    return fits(which, offset, kDoubleSize) ? load_f64(block(which) + offset) : 0.0;
 }
 
 void AircraftModel::set_data_valid(std::int32_t value) {
