@@ -71,7 +71,7 @@ function(corvane_unit_test)
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE corvane_test_support ${T_LIBS} GTest::gtest_main)
   gtest_discover_tests(${T_NAME}
-    PROPERTIES LABELS "unit;${T_SUBSYSTEM}"
+    PROPERTIES LABELS "unit\\;${T_SUBSYSTEM}"
     DISCOVERY_TIMEOUT 60)
 endfunction()
 

@@ -77,7 +77,7 @@ TEST_F(BridgeTest, InvalidDataRefreshesBothBlocksAndDoesNothingElse) {
 
     EXPECT_EQ(cycle(), bridge::kAircraftDataMissing);
     EXPECT_EQ(load_i32(bridge->blocks.sdk2 + 0x1A48), 1);
-    EXPECT_NE(load_i32(bridge->blocks.sdk1 + 0x01F0), 0);  // the altitude's units field
+    EXPECT_EQ(load_i32(bridge->blocks.sdk1 + 0x01E0), 1);  // the altitude's ten-thousands field
     EXPECT_EQ(fake.server.exchange_count(), exchanges);
     EXPECT_EQ(bridge->client.next_free, 0u);  // nothing queued
     EXPECT_TRUE(posted().empty());
