@@ -70,9 +70,10 @@ function(corvane_unit_test)
   cmake_parse_arguments(T "" "NAME;SUBSYSTEM" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE corvane_test_support ${T_LIBS} GTest::gtest_main)
-  gtest_discover_tests(${T_NAME}
-    PROPERTIES LABELS "unit\\;${T_SUBSYSTEM}"
-    DISCOVERY_TIMEOUT 60)
+  gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60)
+  # Discovered tests cannot take a list-valued property, so the labels go on
+  # the folder: each test folder holds one subsystem.
+  set_property(DIRECTORY APPEND PROPERTY LABELS unit ${T_SUBSYSTEM})
 endfunction()
 
 # A Winelib end-to-end test program, run under Wine (inside Xvfb when there
