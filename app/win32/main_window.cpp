@@ -1,0 +1,243 @@
+// The main window: class, creation, child controls, the dispatching window
+// procedure and the About box.
+//
+// The window procedure decides nothing: it finds the MainWindow behind the
+// window and hands each message to the member named in the routing tables.
+#include "app/win32/main_window.h"
+
+#include <commctrl.h>
+
+#include "app/win32/resource_ids.h"
+#include "app/win32/status_log.h"
+
+namespace corvane::win32 {
+namespace {
+
+constexpr char kErrorTitle[] = "Error!";
+constexpr char kWindowCreationFailed[] = "Window Creation Failed!";
+
+// A fixed-size window: caption, system menu and minimise box only.
+constexpr DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr int kWindowX = 100;
+constexpr int kWindowY = 100;
+constexpr int kWindowWidth = 532;
+constexpr int kWindowHeight = 320;
+
+constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON;
+constexpr DWORD kStatusBarStyle = WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP;
+// Disabled: only the program writes to the log; the user cannot type or select.
+constexpr DWORD kStatusLogStyle = WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_BORDER | WS_VSCROLL |
+                                  ES_MULTILINE | ES_AUTOVSCROLL;
+static_assert(kWindowStyle == 0x00CA0000);
+static_assert(kButtonStyle == 0x50000000);
+static_assert(kStatusBarStyle == 0x50000100);
+static_assert(kStatusLogStyle == 0x58A00044);
+
+MainWindow* window_object(HWND window) {
+    return reinterpret_cast<MainWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+}  // namespace
+
+const MainWindow::MessageRoute MainWindow::kMessageRoutes[] = {
+    {WM_CREATE, &MainWindow::on_create},
+    {WM_PAINT, &MainWindow::on_paint},
+    {WM_DESTROY, &MainWindow::on_destroy},
+    {WM_NCDESTROY, &MainWindow::on_nc_destroy},
+    {WM_TIMER, &MainWindow::on_timer},
+    {WM_COMMAND, &MainWindow::on_command},
+};
+
+const MainWindow::CommandRoute MainWindow::kCommandRoutes[] = {
+    {IDM_ABOUT, &MainWindow::show_about_box},
+    {IDM_EXIT, &MainWindow::close_window},
+    {IDC_RUN_BUTTON, &MainWindow::run_pressed},
+    {IDC_EXIT_BUTTON, &MainWindow::exit_pressed},
+};
+
+MainWindow::~MainWindow() {
+    if (window_ != nullptr) {
+        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+    }
+}
+
+void MainWindow::register_class(HINSTANCE instance, const char* class_name) {
+    WNDCLASSEXA window_class = {};
+    window_class.cbSize = sizeof window_class;
+    window_class.style = CS_HREDRAW | CS_VREDRAW;
+    window_class.lpfnWndProc = &MainWindow::window_procedure;
+    window_class.hInstance = instance;
+    window_class.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_CORVANE));
+    window_class.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    window_class.lpszClassName = class_name;
+    window_class.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SMALL));
+    RegisterClassExA(&window_class);
+}
+
+bool MainWindow::create(HINSTANCE instance, const char* class_name, const char* title) {
+    instance_ = instance;
+    DWORD style = kWindowStyle;
+    if (app_.start_minimised_flag == app::kStartMinimised) {
+        style |= WS_MINIMIZE;
+    }
+    // The creation parameter carries this object to WM_NCCREATE; it never
+    // leaves the process.
+    const HWND window = CreateWindowExA(0, class_name, title, style, kWindowX, kWindowY,
+                                        kWindowWidth, kWindowHeight, nullptr, nullptr, instance,
+                                        this);
+    if (window == nullptr) {
+        MessageBoxA(nullptr, kWindowCreationFailed, kErrorTitle, MB_ICONERROR);
+        return false;
+    }
+    app::first_connection_check(app_, *this);
+    UpdateWindow(window);
+    return true;
+}
+
+LRESULT CALLBACK MainWindow::window_procedure(HWND window, UINT message, WPARAM wparam,
+                                              LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTA*>(lparam);
+        auto* self = static_cast<MainWindow*>(creation->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    MainWindow* self = window_object(window);
+    if (self != nullptr) {
+        for (const MessageRoute& route : kMessageRoutes) {
+            if (route.message == message) {
+                return (self->*route.handler)(message, wparam, lparam);
+            }
+        }
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+void MainWindow::create_child_controls() {
+    struct ChildControl {
+        int id;
+        const char* class_name;
+        const char* text;
+        DWORD ex_style;
+        DWORD style;
+        int x, y, width, height;
+        HWND MainWindow::*handle;
+    };
+    // In creation order. The status bar places itself along the bottom edge.
+    static constexpr ChildControl kChildControls[] = {
+        {IDC_RUN_BUTTON, "BUTTON", "Run!", WS_EX_STATICEDGE, kButtonStyle, 396, 159, 75, 26,
+         &MainWindow::run_button_},
+        {IDC_EXIT_BUTTON, "BUTTON", "Exit!", WS_EX_STATICEDGE, kButtonStyle, 396, 210, 75, 26,
+         &MainWindow::exit_button_},
+        {IDC_STATUS_BAR, STATUSCLASSNAMEA, nullptr, 0, kStatusBarStyle, 0, 0, 0, 0,
+         &MainWindow::status_bar_},
+        {IDC_STATUS_LOG, "EDIT", "", WS_EX_STATICEDGE, kStatusLogStyle, 11, 36, 342, 210,
+         &MainWindow::status_log_},
+    };
+    for (const ChildControl& control : kChildControls) {
+        this->*control.handle = CreateWindowExA(
+            control.ex_style, control.class_name, control.text, control.style, control.x,
+            control.y, control.width, control.height, window_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance_, nullptr);
+    }
+}
+
+LRESULT MainWindow::on_create(UINT, WPARAM, LPARAM) {
+    create_child_controls();
+    append_status(app::status_text(app::Status::Init));
+    // The standard application icon replaces the class icons on this window.
+    const HICON application_icon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+    SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(application_icon));
+    SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(application_icon));
+    return 0;
+}
+
+LRESULT MainWindow::on_paint(UINT, WPARAM, LPARAM) {
+    PAINTSTRUCT paint;
+    BeginPaint(window_, &paint);
+    EndPaint(window_, &paint);
+    return 0;
+}
+
+LRESULT MainWindow::on_destroy(UINT, WPARAM, LPARAM) {
+    PostQuitMessage(0);
+    return 0;
+}
+
+LRESULT MainWindow::on_nc_destroy(UINT message, WPARAM wparam, LPARAM lparam) {
+    const HWND window = window_;
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    window_ = nullptr;
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+LRESULT MainWindow::on_timer(UINT message, WPARAM wparam, LPARAM lparam) {
+    // Every timer message drives the lifecycle, whatever its id.
+    app::timer_step(app_, *this);
+    return DefWindowProcA(window_, message, wparam, lparam);
+}
+
+LRESULT MainWindow::on_command(UINT message, WPARAM wparam, LPARAM lparam) {
+    const WORD command = LOWORD(wparam);
+    for (const CommandRoute& route : kCommandRoutes) {
+        if (route.command == command) {
+            return (this->*route.handler)();
+        }
+    }
+    return DefWindowProcA(window_, message, wparam, lparam);
+}
+
+LRESULT MainWindow::show_about_box() {
+    DialogBoxParamA(instance_, MAKEINTRESOURCEA(IDD_ABOUTBOX), window_,
+                    &MainWindow::about_procedure, 0);
+    return 0;
+}
+
+LRESULT MainWindow::close_window() {
+    KillTimer(window_, app::kBridgeTimerId);
+    DestroyWindow(window_);
+    return 0;
+}
+
+LRESULT MainWindow::run_pressed() {
+    app::manual_reconnect(app_, *this);
+    return 0;
+}
+
+LRESULT MainWindow::exit_pressed() {
+    // Ends the message loop; the window and the timer go with the process.
+    PostQuitMessage(0);
+    return 0;
+}
+
+INT_PTR CALLBACK MainWindow::about_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            return TRUE;
+        case WM_COMMAND:
+            if (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL) {
+                EndDialog(dialog, LOWORD(wparam));
+                return TRUE;
+            }
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+void MainWindow::append_status(const char* text) {
+    append_status_line(status_bar_, status_log_, text);
+}
+
+void MainWindow::show_window(int mode) { ShowWindow(window_, mode); }
+
+void MainWindow::start_timer(std::uint32_t period_ms) {
+    SetTimer(window_, app::kBridgeTimerId, period_ms, nullptr);
+}
+
+void MainWindow::stop_timer() { KillTimer(window_, app::kBridgeTimerId); }
+
+void MainWindow::sleep(std::uint32_t milliseconds) { Sleep(milliseconds); }
+
+}  // namespace corvane::win32

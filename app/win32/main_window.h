@@ -1,0 +1,83 @@
+// The main window of corvane.exe: its class, the window with its four child
+// controls, the window procedure and the About box. It is also the lifecycle's
+// shell: status lines, show modes, timer 1 and the waits go to this window.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "app/lifecycle.h"
+
+namespace corvane::win32 {
+
+class MainWindow final : public app::Shell {
+public:
+    explicit MainWindow(app::App& app) : app_(app) {}
+    // The window may outlive this object (the process end takes it away, and
+    // Wine then still sends it messages): it is cut loose here.
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Registers the class once; the result is not examined because a failed
+    // registration shows as a failed creation.
+    static void register_class(HINSTANCE instance, const char* class_name);
+
+    // Creates the hidden window, runs the first connection check (which shows
+    // it) and paints it. False, after the "Window Creation Failed!" box, when
+    // the window could not be created.
+    bool create(HINSTANCE instance, const char* class_name, const char* title);
+
+    HWND handle() const { return window_; }
+
+    // app::Shell
+    void append_status(const char* text) override;
+    void show_window(int mode) override;
+    void start_timer(std::uint32_t period_ms) override;
+    void stop_timer() override;
+    void sleep(std::uint32_t milliseconds) override;
+
+private:
+    using MessageHandler = LRESULT (MainWindow::*)(UINT, WPARAM, LPARAM);
+    using CommandHandler = LRESULT (MainWindow::*)();
+    struct MessageRoute {
+        UINT message;
+        MessageHandler handler;
+    };
+    struct CommandRoute {
+        WORD command;
+        CommandHandler handler;
+    };
+    static const MessageRoute kMessageRoutes[];
+    static const CommandRoute kCommandRoutes[];
+
+    static LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam,
+                                             LPARAM lparam);
+    static INT_PTR CALLBACK about_procedure(HWND dialog, UINT message, WPARAM wparam,
+                                            LPARAM lparam);
+
+    LRESULT on_create(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT on_paint(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT on_destroy(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT on_nc_destroy(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT on_timer(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT on_command(UINT message, WPARAM wparam, LPARAM lparam);
+
+    LRESULT show_about_box();
+    LRESULT close_window();
+    LRESULT run_pressed();
+    LRESULT exit_pressed();
+
+    void create_child_controls();
+
+    app::App& app_;
+    HINSTANCE instance_ = nullptr;
+    HWND window_ = nullptr;
+    HWND run_button_ = nullptr;
+    HWND exit_button_ = nullptr;
+    HWND status_bar_ = nullptr;
+    HWND status_log_ = nullptr;
+};
+
+}  // namespace corvane::win32

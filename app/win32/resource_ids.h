@@ -1,0 +1,35 @@
+/* Every resource, command and control id of corvane.exe, shared by the
+   resource script and the C++ shell. Plain #defines because the resource
+   compilers read this file too. */
+#ifndef CORVANE_APP_WIN32_RESOURCE_IDS_H
+#define CORVANE_APP_WIN32_RESOURCE_IDS_H
+
+/* Strings */
+#define IDS_APP_TITLE 103 /* "Corvane v2.03", the window title */
+#define IDS_CLASS_NAME 109 /* "CORVANE", the window class name */
+
+/* Icons: the class's large and small icon */
+#define IDI_CORVANE 107
+#define IDI_SMALL 108
+
+/* The About box */
+#define IDD_ABOUTBOX 103
+
+/* Accelerator table and the (unattached) menu */
+#define IDC_CORVANE 109
+
+/* Commands */
+#define IDM_ABOUT 104
+#define IDM_EXIT 105
+
+/* Child controls of the main window */
+#define IDC_STATUS_BAR 200
+#define IDC_RUN_BUTTON 201
+#define IDC_EXIT_BUTTON 202
+#define IDC_STATUS_LOG 301
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+#endif

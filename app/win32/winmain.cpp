@@ -1,0 +1,95 @@
+// corvane.exe's entry point: settings, the two links, the main window, the
+// message loop, and the clean-up that closes both links at the end.
+//
+// One Program object owns everything that lives for the whole process; there
+// are no globals. The window reaches it through its MainWindow.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <INIReader.h>
+
+#include <memory>
+
+#include "app/lifecycle.h"
+#include "app/settings.h"
+#include "app/win32/main_window.h"
+#include "app/win32/resource_ids.h"
+#include "bridge/bridge.h"
+#include "platform/win32_os.h"
+
+namespace corvane::win32 {
+namespace {
+
+constexpr char kErrorTitle[] = "Error!";
+constexpr char kSettingsLoadFailed[] = "loading corvane.ini failed!";
+constexpr char kInitInstanceFailed[] = "Window InitInstance Failed!";
+constexpr int kTextBufferSize = 100;
+
+struct Program {
+    Win32Os os;
+    bridge::Bridge bridge{os};
+    app::App app{bridge, app::Settings{}};
+    MainWindow window{app};  // last: cut loose from its window first
+    char window_title[kTextBufferSize] = {};
+    char class_name[kTextBufferSize] = {};
+};
+
+void show_error(const char* text) { MessageBoxA(nullptr, text, kErrorTitle, MB_ICONERROR); }
+
+// Everything up to the end of the message loop; the settings store lives
+// exactly this long.
+int run(Program& program, HINSTANCE instance) {
+    const INIReader settings_store(app::kSettingsFileName);
+    // Only a file that cannot be opened is fatal; a malformed line is not.
+    if (settings_store.ParseError() < 0) {
+        show_error(kSettingsLoadFailed);
+        return 0;
+    }
+    const app::Settings settings = app::read_settings(settings_store);
+    program.app.tick_period_ms = settings.tick_period_ms;
+    program.app.start_minimised_flag = settings.start_minimised_flag;
+
+    // A failed open is no start-up error: the first check reports it.
+    app::open_links(program.app);
+
+    LoadStringA(instance, IDS_APP_TITLE, program.window_title, kTextBufferSize);
+    LoadStringA(instance, IDS_CLASS_NAME, program.class_name, kTextBufferSize);
+
+    // The status bar's class lives in the common controls library.
+    INITCOMMONCONTROLSEX common_controls = {};
+    common_controls.dwSize = sizeof common_controls;
+    common_controls.dwICC = ICC_BAR_CLASSES;
+    InitCommonControlsEx(&common_controls);
+
+    MainWindow::register_class(instance, program.class_name);
+    if (!program.window.create(instance, program.class_name, program.window_title)) {
+        show_error(kInitInstanceFailed);
+        return 0;
+    }
+
+    const HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDC_CORVANE));
+    MSG message = {};
+    // GetMessage's -1 counts as a message, as it always has here.
+    while (GetMessageA(&message, nullptr, 0, 0) != 0) {
+        // The accelerator goes to the window the key was meant for, so it
+        // only opens the About box while the main window has the focus.
+        if (TranslateAcceleratorA(message.hwnd, accelerators, &message) == 0) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+    return static_cast<int>(message.wParam);
+}
+
+}  // namespace
+}  // namespace corvane::win32
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    using corvane::win32::Program;
+    const auto program = std::make_unique<Program>();
+    const int exit_code = corvane::win32::run(*program, instance);
+    // End of process: the aircraft link, then the FSUIPC link, on every path.
+    corvane::app::close_links(program->app);
+    return exit_code;
+}
