@@ -142,8 +142,10 @@ int main(int argc, char** argv) {
         host.with_aircraft([tick, &received](AircraftModel* aircraft) {
             if (aircraft != nullptr) {
                 corvane::sim::demo::animate(*aircraft, tick);
-                received = aircraft->commands();
-                aircraft->clear_commands();
+                if (!aircraft->commands().empty()) {
+                    received = aircraft->commands();
+                    aircraft->clear_commands();
+                }
             }
         });
         for (const PostedCommand& command : received) {

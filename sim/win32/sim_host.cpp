@@ -23,6 +23,8 @@ constexpr std::size_t kAtomNameCapacity = 256;
 constexpr WPARAM kFirstStringAtom = 0xC000;
 constexpr WPARAM kLastStringAtom = 0xFFFF;
 constexpr LRESULT kRefusedAnswer = 0;
+// Posted by sync_posts(); handled after everything posted before it.
+constexpr UINT kSyncMessage = WM_APP + 1;
 
 LRESULT CALLBACK host_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
@@ -43,7 +45,12 @@ struct SimHost::Impl {
         : options(host_options), server(std::make_unique<OffsetServer>()) {
         InitializeCriticalSection(&lock);
     }
-    ~Impl() { DeleteCriticalSection(&lock); }
+    ~Impl() {
+        if (synced != nullptr) {
+            CloseHandle(synced);
+        }
+        DeleteCriticalSection(&lock);
+    }
 
     // ---- shared with the serving thread, under the lock -------------------
     HostOptions options;
@@ -65,6 +72,7 @@ struct SimHost::Impl {
     UINT command_message = 0;
     HANDLE thread = nullptr;
     HANDLE ready = nullptr;
+    HANDLE synced = nullptr;  // set when a sync message was handled
     HWND window = nullptr;
 
     void release_aircraft_views();
@@ -114,6 +122,10 @@ LRESULT CALLBACK host_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
         }
         if (message == impl->command_message) {
             impl->on_command(wparam, lparam);
+            return 0;
+        }
+        if (message == kSyncMessage) {
+            SetEvent(impl->synced);
             return 0;
         }
         if (message == WM_DESTROY) {
@@ -232,7 +244,11 @@ bool SimHost::start() {
     impl_->exchange_message = RegisterWindowMessageA(fsuipc::kExchangeMessageName);
     impl_->command_message = RegisterWindowMessageA(aircraft::kCommandMessageName);
     impl_->ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (impl_->exchange_message != 0 && impl_->command_message != 0 && impl_->ready != nullptr) {
+    if (impl_->synced == nullptr) {
+        impl_->synced = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    }
+    if (impl_->exchange_message != 0 && impl_->command_message != 0 && impl_->ready != nullptr &&
+        impl_->synced != nullptr) {
         impl_->thread = CreateThread(nullptr, 0, serving_thread, impl_.get(), 0, nullptr);
     }
     if (impl_->thread != nullptr) {
@@ -324,6 +340,17 @@ bool SimHost::adopted_existing_mapping() const {
 void SimHost::refuse_exchanges(bool refuse) {
     ImplLock held(*impl_);
     impl_->refusing = refuse;
+}
+
+bool SimHost::sync_posts(std::uint32_t timeout_ms) {
+    if (impl_->thread == nullptr) {
+        return false;
+    }
+    ResetEvent(impl_->synced);
+    if (!PostMessageA(impl_->window, kSyncMessage, 0, 0)) {
+        return false;
+    }
+    return WaitForSingleObject(impl_->synced, timeout_ms) == WAIT_OBJECT_0;
 }
 
 HostCounters SimHost::counters() const {

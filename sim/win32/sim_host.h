@@ -83,6 +83,12 @@ public:
     // client sees a failed exchange).
     void refuse_exchanges(bool refuse);
 
+    // Waits until the serving thread has handled every message that the
+    // calling thread posted to the server window before this call (posts
+    // from one thread to one window arrive in order). False on timeout or
+    // when not running. Lets a test prove that no further command came.
+    bool sync_posts(std::uint32_t timeout_ms);
+
     HostCounters counters() const;
     void reset_counters();
 

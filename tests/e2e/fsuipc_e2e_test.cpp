@@ -165,7 +165,7 @@ void reads_and_writes(Checks& t) {
     E2E_CHECK_EQ(t, os.last_error(), ERROR_INVALID_WINDOW_HANDLE);
     E2E_CHECK_EQ(t, untouched, kPoison16);
     if (!E2E_CHECK(t, took >= kNineFailedSendsMs)) {
-        t.note("nine failed sends took %llu ms", took);
+        t.note("nine failed sends took %llu ms", static_cast<unsigned long long>(took));
     }
     fsuipc::close(client, os);
 }
