@@ -85,20 +85,31 @@ void post_command(const Link& link, Os& os, std::int32_t command, double value) 
             static_cast<std::intptr_t>(to_int32_trunc(value)));
 }
 
-bool snapshot_sdk1(const Link& link, Snapshots& blocks) {
-    if (link.sdk1_view == nullptr) {
+namespace {
+
+// The aircraft changes its blocks far less often than the bridge ticks.
+// Comparing costs no more than copying, and an unchanged block spares the
+// copy and tells the bridge that everything derived from it still holds.
+bool refresh(unsigned char* block, const unsigned char* view, std::size_t size,
+             std::uint64_t& revision) {
+    if (view == nullptr) {
         return false;
     }
-    std::memcpy(blocks.sdk1, link.sdk1_view, kSdk1BlockSize);
+    if (std::memcmp(block, view, size) != 0) {
+        std::memcpy(block, view, size);
+        ++revision;
+    }
     return true;
 }
 
+}  // namespace
+
+bool snapshot_sdk1(const Link& link, Snapshots& blocks) {
+    return refresh(blocks.sdk1, link.sdk1_view, kSdk1BlockSize, blocks.revision);
+}
+
 bool snapshot_sdk2(const Link& link, Snapshots& blocks) {
-    if (link.sdk2_view == nullptr) {
-        return false;
-    }
-    std::memcpy(blocks.sdk2, link.sdk2_view, kSdk2BlockSize);
-    return true;
+    return refresh(blocks.sdk2, link.sdk2_view, kSdk2BlockSize, blocks.revision);
 }
 
 std::int32_t data_valid_field(const Snapshots& blocks) {

@@ -44,6 +44,9 @@ struct Link {
 struct Snapshots {
     unsigned char sdk1[kSdk1BlockSize] = {};
     unsigned char sdk2[kSdk2BlockSize] = {};
+    // Counts the snapshot copies that changed a block's contents, so that
+    // whoever derived values from the blocks can tell whether they still hold.
+    std::uint64_t revision = 0;
 };
 
 // Open both mappings: kNotAvailable with everything released when either is
@@ -57,7 +60,7 @@ void locate_simulator(Link& link, Os& os);
 void post_command(const Link& link, Os& os, std::int32_t command, double value);
 
 // The snapshot copies; each returns false (and copies nothing) when its view
-// is not open.
+// is not open. A copy that changes the block's contents bumps its revision.
 bool snapshot_sdk1(const Link& link, Snapshots& blocks);
 bool snapshot_sdk2(const Link& link, Snapshots& blocks);
 

@@ -30,6 +30,12 @@ struct Bridge {
     data_export::Annunciators annunciators;
     data_export::PanelShadows panel_shadows;
     CommandState commands;
+
+    // The block revision the export stages last ran on, and whether a NaN
+    // panel source must be written again even though nothing changed.
+    std::uint64_t exported_revision = kNeverExported;
+    bool nan_pending = false;
+    static constexpr std::uint64_t kNeverExported = ~std::uint64_t{0};
 };
 
 // One bridge cycle: 1 when the aircraft data is missing or not valid,

@@ -6,15 +6,35 @@ namespace corvane::bridge {
 
 namespace {
 
+// A NaN source compares unequal to its shadow in every cycle, so it is
+// written again even when the blocks did not change.
+bool any_nan(const double (&values)[data_export::kPanelRowCount]) {
+    for (double v : values) {
+        if (v != v) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The export stages, always in this order: decoding before display export,
 // packing before annunciator export.
+//
+// Every shadow holds what the stages last offered, refused or not, so running
+// them again on the same blocks would queue nothing but the NaN rows: with
+// neither, the stages are skipped and the cycle only exchanges the reads.
 void run_export_stages(Bridge& bridge) {
+    if (bridge.exported_revision == bridge.blocks.revision && !bridge.nan_pending) {
+        return;
+    }
     Writer out{bridge.client, bridge.link_result_code};
     data_export::decode_displays(bridge.blocks, bridge.displays);
     data_export::pack_annunciators(bridge.blocks, bridge.annunciators);
     data_export::export_displays(bridge.displays, bridge.display_shadows, out);
     data_export::export_annunciators(bridge.annunciators, out);
     data_export::export_panel_values(bridge.blocks, bridge.panel_shadows, out);
+    bridge.exported_revision = bridge.blocks.revision;
+    bridge.nan_pending = any_nan(bridge.panel_shadows.real);
 }
 
 }  // namespace

@@ -198,6 +198,51 @@ TEST_F(BridgeTest, ShadowsSurviveAReconnect) {
     EXPECT_EQ(fake.server.last_exchange().count(fsuipc::kRecordWrite), 0u);
 }
 
+// The stages are skipped while the blocks stay the same; nothing a client can
+// see may differ from running them.
+TEST_F(BridgeTest, NaNPanelSourceIsWrittenInEveryCycleEvenWhenNothingChanges) {
+    constexpr std::uint32_t kDoubleRow = 0x9480;  // SDK1 0x0008, truncated
+    fake.server.set_u16(0x9400, 0xFFFF);         // no command word: one exchange a cycle
+    aircraft->poke_f64(sim::Block::Sdk1, 0x0008, std::nan(""));
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        fake.server.set_u16(kDoubleRow, 0xAAAA);
+        ASSERT_EQ(cycle(), 0);
+        EXPECT_TRUE(fake.server.last_exchange().has_write(kDoubleRow));
+        EXPECT_EQ(fake.server.u16_at(kDoubleRow), 0);
+    }
+    aircraft->poke_f64(sim::Block::Sdk1, 0x0008, 2.5);
+    ASSERT_EQ(cycle(), 0);
+    EXPECT_EQ(fake.server.u16_at(kDoubleRow), 2);
+    ASSERT_EQ(cycle(), 0);
+    EXPECT_EQ(fake.server.last_exchange().count(fsuipc::kRecordWrite), 0u);
+}
+
+TEST_F(BridgeTest, BlocksRefreshedOutsideTheCycleAreStillExported) {
+    ASSERT_EQ(cycle(), 0);
+    // The connection checks copy the SDK1 block themselves.
+    aircraft->set_window(kAltitudeWindow, 23000);
+    ASSERT_TRUE(aircraft::snapshot_sdk1(bridge->link, bridge->blocks));
+    ASSERT_EQ(cycle(), 0);
+    EXPECT_EQ(fake.server.u16_at(kAltitudeDisplay), 23000);
+}
+
+TEST_F(BridgeTest, SnapshotRevisionCountsOnlyCopiesThatChangedABlock) {
+    ASSERT_EQ(cycle(), 0);
+    const std::uint64_t revision = bridge->blocks.revision;
+    ASSERT_EQ(cycle(), 0);
+    EXPECT_EQ(bridge->blocks.revision, revision);
+    aircraft->poke_i32(sim::Block::Sdk2, aircraft::kSdk2BlockSize - 4, 5);
+    ASSERT_EQ(cycle(), 0);
+    EXPECT_EQ(bridge->blocks.revision, revision + 1);
+    EXPECT_EQ(load_i32(bridge->blocks.sdk2 + aircraft::kSdk2BlockSize - 4), 5);
+    // The byte past the copied part of a view never enters a block.
+    aircraft->poke_i32(sim::Block::Sdk2, aircraft::kSdk2BlockSize - 3, 0x7F000000);
+    aircraft->poke_i32(sim::Block::Sdk2, aircraft::kSdk2BlockSize - 4, 5);
+    ASSERT_EQ(cycle(), 0);
+    EXPECT_EQ(bridge->blocks.revision, revision + 1);
+}
+
 TEST_F(BridgeTest, ThousandCyclesAllocateNothing) {
     aircraft->set_window(kAltitudeWindow, 12000);
     ASSERT_EQ(cycle(), 0);
