@@ -105,6 +105,19 @@ std::uintptr_t OffsetServer::serve(unsigned char* area, std::size_t area_size) {
         }
         ++logged_exchange.record_count;
 
+        // Most records lie wholly inside the space and away from the
+        // handshake offsets: a plain copy serves them.
+        const std::uint64_t end = std::uint64_t{offset} + size;
+        if (end <= kServerVersionOffset || (offset >= kHandshakeEnd && end <= kOffsetSpaceSize)) {
+            if (id == kRecordRead) {
+                copy_span(data, 0, space_, offset, size);
+            } else {
+                copy_span(space_, offset, data, 0, size);
+            }
+            position += header + size;
+            continue;
+        }
+
         if (id == kRecordRead) {
             // Bytes beyond the space read as zero.
             std::memset(data, 0, size);

@@ -150,8 +150,17 @@ struct FakeOs::Impl {
             return id;
         }
         messages.push_back(MessageEntry{name, next_message});
+        // Looked up on every send and post: kept at hand instead of by name.
+        if (std::strcmp(name, kExchangeMessageName) == 0) {
+            exchange_message = next_message;
+        } else if (std::strcmp(name, kCommandMessageName) == 0) {
+            command_message = next_message;
+        }
         return next_message++;
     }
+
+    std::uint32_t exchange_message = 0;
+    std::uint32_t command_message = 0;
 };
 
 FakeOs::FakeOs() : impl_(std::make_unique<Impl>()) {
@@ -357,7 +366,7 @@ bool FakeOs::send_with_timeout(Handle window, std::uint32_t message, std::uintpt
         return false;
     }
     *answer = 0;
-    if (message != impl_->find_message(kExchangeMessageName) || message == 0) {
+    if (message != impl_->exchange_message || message == 0) {
         return true;  // a message the server window does not handle
     }
     // As a real server does: the atom names the area, the name opens it.
@@ -378,7 +387,7 @@ bool FakeOs::send_with_timeout(Handle window, std::uint32_t message, std::uintpt
 void FakeOs::post(Handle window, std::uint32_t message, std::uintptr_t wparam,
                   std::intptr_t lparam) {
     posts.push_back(RecordedPost{window, message, wparam, lparam});
-    const std::uint32_t command_message = impl_->find_message(kCommandMessageName);
+    const std::uint32_t command_message = impl_->command_message;
     if (aircraft_ && has_fs98main && window == kFs98mainWindow && command_message != 0 &&
         message == command_message) {
         aircraft_->on_command(static_cast<std::uint32_t>(wparam),
