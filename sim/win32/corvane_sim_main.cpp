@@ -4,7 +4,7 @@
 // Corvane posts, and prints the offset block and every command it receives.
 // For the demo, and for trying cockpit hardware without a simulator.
 //
-//   corvane-sim [--seconds N] [--uipcmain] [--no-aircraft]
+//   corvane-sim [--seconds N] [--uipcmain] [--no-aircraft] [--turn-knobs]
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -42,16 +42,32 @@ constexpr std::uint32_t kDumpEveryTicks = corvane::sim::demo::kTicksPerSecond;
 
 struct Options {
     unsigned long seconds = 0;  // 0: run until killed
+    bool turn_knobs = false;
     HostOptions host;
+};
+
+// --turn-knobs: what a hand on the cockpit hardware would do, written into
+// the offset space the way a hardware client writes it.
+struct KnobTurn {
+    std::uint32_t every_ticks;
+    std::uint32_t counter;  // offset of the knob's 8-bit counter
+    std::uint8_t steps;
+    const char* what;
+};
+constexpr KnobTurn kKnobTurns[] = {
+    {30, 0x94F0, 1, "altitude knob +1 (100 ft)"},
+    {50, 0x94F5, 5, "heading knob +5"},
+    {70, 0x94F8, 1, "step counter 0x94F8 +1"},
 };
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: corvane-sim [--seconds N] [--uipcmain] [--no-aircraft]\n"
+                 "usage: corvane-sim [--seconds N] [--uipcmain] [--no-aircraft] [--turn-knobs]\n"
                  "  --seconds N    exit after N seconds (default: run until stopped)\n"
                  "  --uipcmain     serve from a \"UIPCMAIN\" window instead of \"FS98MAIN\"\n"
                  "                 (aircraft commands then have no window to go to)\n"
-                 "  --no-aircraft  serve offsets only, publish no aircraft mappings\n");
+                 "  --no-aircraft  serve offsets only, publish no aircraft mappings\n"
+                 "  --turn-knobs   turn a few knobs now and then, as a hardware client would\n");
     return 2;
 }
 
@@ -65,6 +81,8 @@ bool parse(int argc, char** argv, Options& options) {
             }
         } else if (std::strcmp(argv[i], "--uipcmain") == 0) {
             options.host.server_class = ServerClass::Uipcmain;
+        } else if (std::strcmp(argv[i], "--turn-knobs") == 0) {
+            options.turn_knobs = true;
         } else if (std::strcmp(argv[i], "--no-aircraft") == 0) {
             options.host.publish_aircraft = false;
         } else {
@@ -154,6 +172,17 @@ int main(int argc, char** argv) {
         if (!received.empty()) {
             std::fflush(stdout);
             received.clear();
+        }
+
+        for (const KnobTurn& turn : kKnobTurns) {
+            if (options.turn_knobs && tick % turn.every_ticks == 0) {
+                host.with_server([&turn](OffsetServer& server) {
+                    server.set_u8(turn.counter,
+                                  static_cast<std::uint8_t>(server.byte_at(turn.counter) + turn.steps));
+                });
+                std::printf("turned: %s\n", turn.what);
+                std::fflush(stdout);
+            }
         }
 
         if (tick % kDumpEveryTicks == 0) {

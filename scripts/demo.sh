@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# The demo: Corvane bridging the stand-in simulator, under Wine.
+#
+# Installs what is missing (as root, from Debian's packages), builds the
+# `wine` preset, starts corvane-sim (offset server plus an animated aircraft
+# whose knobs are turned now and then) and corvane.exe in a temporary working
+# folder with a corvane.ini, lets them run, saves a screenshot of the Corvane
+# window to docs/corvane.png and stops everything it started.
+#
+#   scripts/demo.sh               run for 20 seconds
+#   DEMO_SECONDS=60 scripts/demo.sh
+#   DEMO_BUILD_DIR=build/other scripts/demo.sh   another build folder
+#
+# Without a display it runs its own Xvfb. The demo keeps a Wine prefix of
+# its own in the build folder (Wine draws the window frames there, since
+# there is no window manager to do it), apart from the tests' prefix.
+set -euo pipefail
+
+cd "$(dirname "$0")/.."
+root=$(pwd)
+seconds=${DEMO_SECONDS:-20}
+build=$(realpath -m "${DEMO_BUILD_DIR:-$root/build/wine}")
+screenshot="$root/docs/corvane.png"
+wine=/usr/lib/wine/wine64
+packages=(cmake ninja-build g++ wine64 wine64-tools wine xvfb xauth x11-utils libinih-dev imagemagick)
+
+say() { echo "demo: $*"; }
+
+# ---- what is missing --------------------------------------------------------
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed"; then
+        missing+=("$package")
+    fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    if [ "$(id -u)" -ne 0 ]; then
+        say "missing packages: ${missing[*]}; run as root or install them first" >&2
+        exit 1
+    fi
+    say "installing ${missing[*]}"
+    apt-get update -q
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# ---- build ------------------------------------------------------------------
+say "building corvane.exe and corvane-sim (preset wine)"
+cmake --preset wine -B "$build" >/dev/null
+cmake --build "$build" -j 2 --target corvane corvane-sim
+app_module="$build/app/win32/corvane.exe.so"
+sim_module="$build/sim/win32/corvane-sim.exe.so"
+
+# ---- clean-up of everything started below ------------------------------------
+work=$(mktemp -d /tmp/corvane-demo.XXXXXX)
+pids=()
+xvfb_pid=""
+wine_started=""
+cleanup() {
+    local pid
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    for pid in "${pids[@]}"; do
+        wait "$pid" 2>/dev/null || true
+    done
+    # Wine's own helper processes of the demo prefix end shortly after the
+    # last program of the prefix; wait for them before the display goes.
+    if [ -n "$wine_started" ]; then
+        timeout 20 "$(dirname "$wine")/wineserver" -w 2>/dev/null || true
+    fi
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# ---- display ------------------------------------------------------------------
+if [ -z "${DISPLAY:-}" ]; then
+    number=99
+    while [ -e "/tmp/.X11-unix/X$number" ] || [ -e "/tmp/.X$number-lock" ]; do
+        number=$((number + 1))
+    done
+    Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=":$number"
+    for _ in $(seq 100); do
+        [ -e "/tmp/.X11-unix/X$number" ] && break
+        sleep 0.1
+    done
+    say "started Xvfb on $DISPLAY"
+fi
+
+# ---- Wine ---------------------------------------------------------------------
+export WINEPREFIX="$build/demo-wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree=;mshtml="
+wine_started=yes
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    say "creating the Wine prefix (once)"
+    mkdir -p "$WINEPREFIX"
+    "$wine" wineboot -i >/dev/null 2>&1
+    "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    "$(dirname "$wine")/wineserver" -w
+fi
+# Wine draws the caption buttons with its Marlett font, which this Wine does
+# not find among its own fonts: give the prefix a copy.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -f "$fonts/marlett.ttf" ]; then
+    mkdir -p "$fonts"
+    cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+fi
+
+# ---- run ------------------------------------------------------------------------
+printf '[General]\nSpeed=20\n\n[Minimize]\nScreen=0\n' >"$work/corvane.ini"
+
+say "starting corvane-sim"
+"$wine" "$sim_module" --turn-knobs --seconds $((seconds + 10)) >"$work/corvane-sim.log" 2>&1 &
+pids+=($!)
+tail -n +1 -f "$work/corvane-sim.log" &
+pids+=($!)
+for _ in $(seq 300); do
+    grep -q "serving offsets" "$work/corvane-sim.log" && break
+    sleep 0.1
+done
+
+say "starting corvane.exe in $work"
+(cd "$work" && exec "$wine" "$app_module") >"$work/corvane.log" 2>&1 &
+app_pid=$!
+pids=("$app_pid" "${pids[@]}")
+
+say "running for $seconds seconds"
+sleep "$seconds"
+
+# ---- screenshot -----------------------------------------------------------------
+title="Corvane v2.03"
+mkdir -p "$(dirname "$screenshot")"
+if xwininfo -name "$title" >/dev/null 2>&1; then
+    import -window "$(xwininfo -name "$title" | awk '/Window id:/ {print $4}')" "$screenshot"
+    say "screenshot of the Corvane window: $screenshot"
+else
+    import -window root "$screenshot"
+    say "no window titled \"$title\" found; screenshot of the whole screen: $screenshot"
+fi
+
+say "stopping"
+exit 0
