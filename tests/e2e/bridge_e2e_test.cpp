@@ -88,9 +88,39 @@ void cycles(Checks& t) {
         E2E_CHECK_EQ(t, posted[0].value, 42);
     }
 
+    t.begin("aircraft withdrawn: the links reopen with 100; republished: 0 again");
+    bridge::close_links(*rig.bridge);
+    rig.sim.withdraw_aircraft();
+    E2E_CHECK_EQ(t, bridge::open_links(*rig.bridge), aircraft::kNotAvailable);
+    E2E_CHECK(t, rig.bridge->link.sdk1_view == nullptr && rig.bridge->link.sdk2_view == nullptr);
+    E2E_CHECK(t, rig.sim.publish_aircraft());
+    E2E_CHECK(t, !rig.sim.adopted_existing_mapping());
+    sim_set_data_valid(rig.sim, 1);
+    bridge::close_links(*rig.bridge);
+    E2E_CHECK_EQ(t, bridge::open_links(*rig.bridge), 0);
+    E2E_CHECK_EQ(t, rig.cycle(), fsuipc::kOk);
+
     t.begin("the server window gone: the cycle returns the exchange's code 12");
     rig.sim.stop();
     E2E_CHECK_EQ(t, rig.cycle(), fsuipc::kSendFailedWithError);
+}
+
+// Offsets and aircraft served from a "UIPCMAIN" window only: the bridge
+// runs, but with no "FS98MAIN" window there is nobody to post commands to.
+void without_simulator_window(Checks& t) {
+    t.begin("server window UIPCMAIN only: cycles exchange, no command is posted");
+    BridgeRig rig(HostOptions{ServerClass::Uipcmain, true});
+    if (!E2E_CHECK_EQ(t, rig.open(), 0)) {
+        return;
+    }
+    E2E_CHECK_EQ(t, rig.bridge->link.simulator_window, kNoHandle);
+    sim_set_u8(rig.sim, kValueByte, 42);
+    const std::size_t served = sim_exchanges(rig.sim);
+    E2E_CHECK_EQ(t, rig.cycle(), fsuipc::kOk);
+    E2E_CHECK_EQ(t, sim_exchanges(rig.sim), served + 1);
+    check_command_reads(t, rig.last_records());
+    E2E_CHECK(t, rig.sim.sync_posts(kPostArrivalMs));
+    E2E_CHECK_EQ(t, rig.sim.counters().commands, 0);
 }
 
 }  // namespace
@@ -98,5 +128,6 @@ void cycles(Checks& t) {
 int main() {
     Checks t;
     cycles(t);
+    without_simulator_window(t);
     return t.finish();
 }

@@ -18,6 +18,10 @@ constexpr std::uint16_t kNoCommand = 0xFFFF;
 constexpr DWORD kPostArrivalMs = 5000;
 
 struct BridgeRig {
+    explicit BridgeRig(const HostOptions& options = HostOptions{}) : sim(options) {}
+    BridgeRig(const BridgeRig&) = delete;
+    BridgeRig& operator=(const BridgeRig&) = delete;
+
     SimHost sim;
     Win32Os os;
     // The bridge's records are large (the client keeps a table of every

@@ -67,6 +67,18 @@
 #include "sim/offset_server.h"
 #include "sim/win32/sim_host.h"
 
+// Format checking for the printf-style helpers. MinGW's C++ runtime formats
+// with its own C99 printf (%zu, %lld), which GCC calls gnu_printf there.
+#if defined(__MINGW32__)
+#define CORVANE_E2E_PRINTF(format_index, first_argument) \
+    __attribute__((format(gnu_printf, format_index, first_argument)))
+#elif defined(__GNUC__)
+#define CORVANE_E2E_PRINTF(format_index, first_argument) \
+    __attribute__((format(printf, format_index, first_argument)))
+#else
+#define CORVANE_E2E_PRINTF(format_index, first_argument)
+#endif
+
 namespace corvane::e2e {
 
 using sim::win32::HostOptions;
@@ -84,17 +96,9 @@ public:
     void begin(const char* case_name);
     // Names the current row of a table-driven case (printf format); failures
     // print it until the next row() or begin().
-    void row(const char* format, ...)
-#if defined(__GNUC__)
-        __attribute__((format(printf, 2, 3)))
-#endif
-        ;
+    void row(const char* format, ...) CORVANE_E2E_PRINTF(2, 3);
     // Prints a free note under the current case (printf format).
-    void note(const char* format, ...)
-#if defined(__GNUC__)
-        __attribute__((format(printf, 2, 3)))
-#endif
-        ;
+    void note(const char* format, ...) CORVANE_E2E_PRINTF(2, 3);
 
     // The checks behind the macros; each returns whether it passed.
     bool check(bool ok, const char* expression, const char* file, int line);

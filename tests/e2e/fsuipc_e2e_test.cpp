@@ -215,6 +215,31 @@ void version_rules(Checks& t) {
         fsuipc::close(client, os);
     }
 
+    t.begin("open: an area name already taken gives code 5 and gives the atom back");
+    {
+        SimHost sim(HostOptions{ServerClass::Fs98main, false});
+        if (E2E_CHECK(t, sim.start())) {
+            // Somebody else holds a mapping of the name the first open will use.
+            HANDLE squatter = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                                 fsuipc::kAreaSize, area_name(1).c_str());
+            E2E_CHECK(t, squatter != nullptr);
+            Win32Os os;
+            fsuipc::Client client;
+            std::int32_t code = -1;
+            E2E_CHECK_EQ(t, fsuipc::open(client, os, 0, code), 0);
+            E2E_CHECK_EQ(t, code, fsuipc::kAreaCreateFailed);
+            E2E_CHECK_EQ(t, os.last_error(), ERROR_ALREADY_EXISTS);
+            E2E_CHECK(t, !fsuipc::is_open(client));
+            E2E_CHECK_EQ(t, GlobalFindAtomA(area_name(1).c_str()), 0);
+            E2E_CHECK_EQ(t, sim_exchanges(sim), 0);
+            CloseHandle(squatter);
+            // With the name free again the next open (area 2) succeeds.
+            E2E_CHECK_EQ(t, fsuipc::open(client, os, 0, code), 1);
+            E2E_CHECK_STR(t, sim.counters().last_area_name, area_name(2));
+            fsuipc::close(client, os);
+        }
+    }
+
     t.begin("open: no server window gives code 2");
     Win32Os os;
     fsuipc::Client client;
