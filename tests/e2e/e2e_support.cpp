@@ -308,17 +308,37 @@ AppProcess::~AppProcess() {
     kill();
 }
 
-bool AppProcess::start(const std::string& program, const std::string& working_folder) {
+bool AppProcess::start(const std::string& program, const std::string& working_folder,
+                       const std::string& arguments, bool discard_output) {
     if (process_ != nullptr || program.empty()) {
         return false;
     }
     std::string command_line = "\"" + program + "\"";
+    if (!arguments.empty()) {
+        command_line += " " + arguments;
+    }
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    HANDLE nul = INVALID_HANDLE_VALUE;
+    if (discard_output) {
+        SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+        nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          &inheritable, OPEN_EXISTING, 0, nullptr);
+        if (nul != INVALID_HANDLE_VALUE) {
+            startup.dwFlags = STARTF_USESTDHANDLES;
+            startup.hStdInput = nul;
+            startup.hStdOutput = nul;
+            startup.hStdError = nul;
+        }
+    }
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, &command_line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        working_folder.empty() ? nullptr : working_folder.c_str(), &startup,
-                        &info)) {
+    const BOOL created = CreateProcessA(
+        nullptr, &command_line[0], nullptr, nullptr, nul != INVALID_HANDLE_VALUE, 0, nullptr,
+        working_folder.empty() ? nullptr : working_folder.c_str(), &startup, &info);
+    if (nul != INVALID_HANDLE_VALUE) {
+        CloseHandle(nul);
+    }
+    if (!created) {
         return false;
     }
     CloseHandle(info.hThread);

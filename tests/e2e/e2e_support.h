@@ -231,8 +231,11 @@ public:
     AppProcess& operator=(const AppProcess&) = delete;
 
     // Starts program (a Windows path) with working_folder as its current
-    // folder and the quoted program path as its command line.
-    bool start(const std::string& program, const std::string& working_folder);
+    // folder; the command line is the quoted program path, then arguments.
+    // With discard_output the child's standard output and error go to NUL
+    // instead of into the test's own output.
+    bool start(const std::string& program, const std::string& working_folder,
+               const std::string& arguments = std::string(), bool discard_output = false);
     DWORD pid() const { return pid_; }
     bool running() const;
     // Waits for the process to end; false on timeout. exit_code, when given,
