@@ -6,8 +6,8 @@ namespace {
 
 void log(Shell& shell, Status status) { shell.append_status(status_text(status)); }
 
-// Success minimises the window only when the user asked for it; every failure
-// brings it back so the status log can be read.
+// Only a successful check minimises the window, and only when the user asked
+// for it; every failure shows it with SW_SHOW.
 int minimised_show_mode(const App& app) {
     return app.start_minimised_flag == kStartMinimised ? kShowMinimised : kShowNormal;
 }
