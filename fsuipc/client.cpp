@@ -18,17 +18,9 @@ namespace corvane::fsuipc {
 
 namespace {
 
-// Header fields of a record, as byte offsets from its start.
-constexpr std::uint32_t kIdField = 0;
-constexpr std::uint32_t kOffsetField = 4;
-constexpr std::uint32_t kSizeField = 8;
-constexpr std::uint32_t kDestinationField = 12;
-constexpr std::uint32_t kTerminatorSize = 4;
-
 // The destination field of a read record without a destination.
 constexpr std::uint32_t kNoDestination = 0;
 
-constexpr std::uintptr_t kServerAnswerOk = 1;
 constexpr std::uint32_t kVersionTagShift = 16;
 constexpr std::uint32_t kVersionNumberMask = 0xFFFF;
 

@@ -48,9 +48,19 @@ constexpr std::uint32_t kRecordRead = 1;
 constexpr std::uint32_t kRecordWrite = 2;
 constexpr std::uint32_t kRecordEnd = 0;
 
+// Header fields of a record, as byte offsets from its start.
+constexpr std::uint32_t kIdField = 0;
+constexpr std::uint32_t kOffsetField = 4;
+constexpr std::uint32_t kSizeField = 8;
+constexpr std::uint32_t kDestinationField = 12;  // reads only
+constexpr std::uint32_t kTerminatorSize = 4;
+// The answer of a server window that carried out the requests.
+constexpr std::uintptr_t kServerAnswerOk = 1;
+
 constexpr std::uint32_t kServerVersionOffset = 0x3304;
 constexpr std::uint32_t kSimulatorVersionOffset = 0x3308;
 constexpr std::uint32_t kLibraryVersionOffset = 0x330A;
+constexpr std::uint32_t kHandshakeEnd = 0x330C;  // the server owns 0x3304..0x330B
 constexpr std::uint16_t kLibraryVersion = 2002;
 constexpr std::uint32_t kMinServerVersion = 0x19980005;
 constexpr std::uint32_t kSimulatorVersionTag = 0xFADE;

@@ -11,27 +11,27 @@
 #include <cstring>
 
 #include "common/numbers.h"
+#include "fsuipc/client.h"
 
 namespace corvane::sim {
 
 namespace {
 
-constexpr std::uint32_t kRecordEnd = 0;
-constexpr std::uint32_t kRecordRead = 1;
-constexpr std::uint32_t kRecordWrite = 2;
+// The protocol as the client speaks it. The handshake offsets hold the
+// server version, then the simulator version, whose upper half the client's
+// library-version write overlaps.
+using fsuipc::kHandshakeEnd;
+using fsuipc::kLibraryVersionOffset;
+using fsuipc::kOffsetField;
+using fsuipc::kRecordRead;
+using fsuipc::kRecordWrite;
+using fsuipc::kServerVersionOffset;
+using fsuipc::kSimulatorVersionOffset;
+using fsuipc::kSizeField;
 constexpr std::size_t kIdSize = 4;
-constexpr std::size_t kOffsetField = 4;
-constexpr std::size_t kSizeField = 8;
-constexpr std::size_t kReadHeader = 16;
-constexpr std::size_t kWriteHeader = 12;
-constexpr std::uintptr_t kAnswerServed = 1;
-
-// The handshake offsets: the server version, then the simulator version,
-// whose upper half the client's library-version write overlaps.
-constexpr std::uint32_t kServerVersionOffset = 0x3304;
-constexpr std::uint32_t kSimulatorVersionOffset = 0x3308;
-constexpr std::uint32_t kLibraryVersionOffset = 0x330A;
-constexpr std::uint32_t kHandshakeEnd = 0x330C;
+constexpr std::size_t kReadHeader = fsuipc::kReadHeader;
+constexpr std::size_t kWriteHeader = fsuipc::kWriteHeader;
+constexpr std::uintptr_t kAnswerServed = fsuipc::kServerAnswerOk;
 constexpr unsigned kBitsPerByte = 8;
 
 std::uint8_t byte_of(std::uint32_t value, std::uint32_t index) {

@@ -7,6 +7,9 @@
 // record vector is reserved up front, so a running cycle allocates nothing here.
 #include "tests/support/fake_os.h"
 
+#include "aircraft/link.h"
+#include "fsuipc/client.h"
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -25,14 +28,14 @@ constexpr Handle kFirstMappingHandle = 0x2000;
 constexpr std::uint16_t kFirstAtom = 0xC000;
 constexpr std::uint32_t kFirstMessage = 0xC000;
 
-constexpr char kServerClass[] = "UIPCMAIN";
-constexpr char kSimulatorClass[] = "FS98MAIN";
-constexpr char kExchangeMessageName[] = "FsasmLib:IPC";
-constexpr char kCommandMessageName[] = "iFly737NG_MSG_SDK";
-constexpr char kSdk1MappingName[] = "iFly737NG_SDK_FileMappingObject";
-constexpr char kSdk2MappingName[] = "iFly737NG_SDK2_FileMappingObject";
-constexpr std::uint32_t kSdk1MappingSize = 4017;
-constexpr std::uint32_t kSdk2MappingSize = 6773;
+using aircraft::kCommandMessageName;
+using aircraft::kSdk1MappingName;
+using aircraft::kSdk2MappingName;
+using fsuipc::kExchangeMessageName;
+using fsuipc::kServerClass;
+using fsuipc::kSimulatorClass;
+constexpr std::uint32_t kSdk1MappingSize = aircraft::kSdk1ViewSize;
+constexpr std::uint32_t kSdk2MappingSize = aircraft::kSdk2ViewSize;
 
 // Room for the records of a long test without growing mid-cycle.
 constexpr std::size_t kReservedPosts = 4096;
