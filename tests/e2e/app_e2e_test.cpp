@@ -693,7 +693,7 @@ int main() {
 #if !defined(__WINE__)
     // A Windows build without a settings reader has no corvane.exe to start.
     if (app_path().empty()) {
-        t.note("corvane.exe was not built: only the status log was tested");
+        t.note("corvane.exe was not built: only its resources and the status log were tested");
         return t.finish();
     }
 #endif
