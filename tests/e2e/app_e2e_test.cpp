@@ -342,8 +342,13 @@ void all_ready(Checks& t) {
     E2E_CHECK_LINES(t, log_lines(status_log(program.window)), expected);
     E2E_CHECK(t, exchanges_grow(sim, 5));
 
-    t.begin("Exit! ends the process with 0 while the timer runs");
+    t.begin("Exit! ends the process with 0 while the timer runs; the clean-up closes FSUIPC");
+    const std::string area = sim.counters().last_area_name;
+    E2E_CHECK_STR(t, area, area_name(program.process.pid(), 4));
+    E2E_CHECK(t, GlobalFindAtomA(area.c_str()) != 0);
     exit_with_button(t, program);
+    // Global atoms outlive their process: only the link's close gives it back.
+    E2E_CHECK_EQ(t, GlobalFindAtomA(area.c_str()), 0);
 }
 
 void minimised_start(Checks& t) {
