@@ -9,6 +9,8 @@
 #include <fstream>
 #include <string>
 
+#include <unistd.h>
+
 #include "app/settings.h"
 
 namespace corvane::app {
@@ -115,7 +117,10 @@ TEST(Settings, NamesMatchWithoutCaseAndOnlyInTheirSection) {
 class SettingsFile {
 public:
     explicit SettingsFile(const std::string& text) {
-        path_ = ::testing::TempDir() + "corvane_settings_test.ini";
+        // Test cases run as parallel processes: each gets a file of its own.
+        path_ = ::testing::TempDir() + "corvane_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+                std::to_string(::getpid()) + ".ini";
         std::ofstream(path_, std::ios::binary) << text;
     }
     ~SettingsFile() { std::remove(path_.c_str()); }
