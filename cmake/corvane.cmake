@@ -34,16 +34,23 @@ function(corvane_find_inih)
   if(FETCHCONTENT_SOURCE_DIR_INIH)
     set(src "${FETCHCONTENT_SOURCE_DIR_INIH}")
   elseif(CORVANE_FETCH_INIH)
-    include(FetchContent)
-    FetchContent_Declare(inih
-      GIT_REPOSITORY https://github.com/benhoyt/inih.git
-      GIT_TAG r55
-      GIT_SHALLOW TRUE)
-    FetchContent_GetProperties(inih)
-    if(NOT inih_POPULATED)
-      FetchContent_Populate(inih)
+    # FetchContent stops the configure when the download fails; ask first, so
+    # that a machine without network still gets the compile check below.
+    set(inih_url "https://github.com/benhoyt/inih/archive/refs/tags/r55.tar.gz")
+    file(DOWNLOAD "${inih_url}" STATUS probe TIMEOUT 30 INACTIVITY_TIMEOUT 10)
+    list(GET probe 0 probe_code)
+    if(probe_code EQUAL 0)
+      include(FetchContent)
+      FetchContent_Declare(inih URL "${inih_url}")
+      FetchContent_GetProperties(inih)
+      if(NOT inih_POPULATED)
+        FetchContent_Populate(inih)
+      endif()
+      set(src "${inih_SOURCE_DIR}")
+    else()
+      message(WARNING "inih r55 could not be fetched (${probe}); "
+                      "set FETCHCONTENT_SOURCE_DIR_INIH to a local copy to link corvane.exe")
     endif()
-    set(src "${inih_SOURCE_DIR}")
   endif()
 
   if(src AND EXISTS "${src}/ini.c" AND EXISTS "${src}/cpp/INIReader.cpp")
