@@ -22,26 +22,11 @@ seconds=${DEMO_SECONDS:-20}
 build=$(realpath -m "${DEMO_BUILD_DIR:-$root/build/wine}")
 screenshot="$root/docs/corvane.png"
 wine=/usr/lib/wine/wine64
-packages=(cmake ninja-build g++ wine64 wine64-tools wine xvfb xauth x11-utils libinih-dev imagemagick)
 
 say() { echo "demo: $*"; }
 
 # ---- what is missing --------------------------------------------------------
-missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed"; then
-        missing+=("$package")
-    fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    if [ "$(id -u)" -ne 0 ]; then
-        say "missing packages: ${missing[*]}; run as root or install them first" >&2
-        exit 1
-    fi
-    say "installing ${missing[*]}"
-    apt-get update -q
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+scripts/install-deps.sh demo
 
 # ---- build ------------------------------------------------------------------
 say "building corvane.exe and corvane-sim (preset wine)"

@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing Corvane need, when
-# any of them is missing. Needs root (or sudo) only when something is missing.
+# Installs the Debian packages that the demo or the tests need, when any of
+# them is missing. Needs root (or sudo) only when something is missing.
+#   scripts/install-deps.sh [demo|test]     (default: test)
 set -euo pipefail
 
-packages=(
-  cmake ninja-build g++ clang
-  libgtest-dev libbenchmark-dev libinih-dev
-  mingw-w64 wine wine64 wine64-tools
-  xvfb xauth x11-utils imagemagick
-)
+# What each use needs: the demo only builds and runs the Wine programs.
+demo_packages=(cmake ninja-build g++ libinih-dev wine wine64 wine64-tools xvfb xauth x11-utils imagemagick)
+test_packages=("${demo_packages[@]}" clang libgtest-dev libbenchmark-dev mingw-w64)
+
+case "${1:-test}" in
+  demo) packages=("${demo_packages[@]}") ;;
+  test) packages=("${test_packages[@]}") ;;
+  *) echo "usage: $0 [demo|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
