@@ -2,6 +2,8 @@
 # Builds and runs every test tier of Corvane on a Debian machine:
 #   native       unit tests (GoogleTest) against the in-process fake
 #   native-asan  the same under AddressSanitizer and UndefinedBehaviorSanitizer
+#   native-fuzz  libFuzzer targets (request areas, hostile servers, aircraft
+#                blocks), each run for a short while
 #   wine         corvane.exe, corvane-sim and the end-to-end tests under Wine
 #   mingw        the Windows release build (compile check when offline)
 # Installs what is missing first. Exits non-zero when any tier fails.
@@ -26,7 +28,7 @@ run_tier() {
   cmake --build --preset "$preset" -j "$jobs"
 }
 
-for preset in native native-asan; do
+for preset in native native-asan native-fuzz; do
   run_tier "$preset"
   echo "==== ${preset}: tests"
   ctest --preset "$preset" -j "$jobs" || status=1
