@@ -5,13 +5,7 @@
 // mapping that already existed, a send that timed out or hit a dead window.
 #include "platform/win32_os.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/windows_api.h"
 
 namespace corvane {
 namespace {

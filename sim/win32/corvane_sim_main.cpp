@@ -10,13 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/windows_api.h"
 
 #include "sim/win32/demo_flight.h"
 #include "sim/win32/sim_host.h"

@@ -2,13 +2,7 @@
 // serving thread. See sim_host.h for why it runs on a thread of its own.
 #include "sim/win32/sim_host.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/windows_api.h"
 
 #include "aircraft/link.h"
 #include "fsuipc/client.h"

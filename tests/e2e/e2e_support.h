@@ -50,13 +50,7 @@
 // through the helpers below or SimHost::with_server / with_aircraft.
 #pragma once
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/windows_api.h"
 
 #include <cstddef>
 #include <cstdint>
