@@ -5,6 +5,7 @@
 // For the demo, and for trying cockpit hardware without a simulator.
 //
 //   corvane-sim [--seconds N] [--uipcmain] [--no-aircraft] [--turn-knobs]
+//   corvane-sim --offset-map
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +13,7 @@
 
 #include "platform/windows_api.h"
 
+#include "export/offset_map.h"
 #include "sim/win32/demo_flight.h"
 #include "sim/win32/sim_host.h"
 
@@ -37,6 +39,7 @@ constexpr std::uint32_t kDumpEveryTicks = corvane::sim::demo::kTicksPerSecond;
 struct Options {
     unsigned long seconds = 0;  // 0: run until killed
     bool turn_knobs = false;
+    bool offset_map = false;
     HostOptions host;
 };
 
@@ -57,11 +60,13 @@ constexpr KnobTurn kKnobTurns[] = {
 int usage() {
     std::fprintf(stderr,
                  "usage: corvane-sim [--seconds N] [--uipcmain] [--no-aircraft] [--turn-knobs]\n"
+                 "       corvane-sim --offset-map\n"
                  "  --seconds N    exit after N seconds (default: run until stopped)\n"
                  "  --uipcmain     serve from a \"UIPCMAIN\" window instead of \"FS98MAIN\"\n"
                  "                 (aircraft commands then have no window to go to)\n"
                  "  --no-aircraft  serve offsets only, publish no aircraft mappings\n"
-                 "  --turn-knobs   turn a few knobs now and then, as a hardware client would\n");
+                 "  --turn-knobs   turn a few knobs now and then, as a hardware client would\n"
+                 "  --offset-map   print every offset Corvane writes and where it comes from\n");
     return 2;
 }
 
@@ -77,6 +82,8 @@ bool parse(int argc, char** argv, Options& options) {
             options.host.server_class = ServerClass::Uipcmain;
         } else if (std::strcmp(argv[i], "--turn-knobs") == 0) {
             options.turn_knobs = true;
+        } else if (std::strcmp(argv[i], "--offset-map") == 0) {
+            options.offset_map = true;
         } else if (std::strcmp(argv[i], "--no-aircraft") == 0) {
             options.host.publish_aircraft = false;
         } else {
@@ -105,6 +112,10 @@ int main(int argc, char** argv) {
     Options options;
     if (!parse(argc, argv, options)) {
         return usage();
+    }
+    if (options.offset_map) {
+        std::fputs(corvane::data_export::offset_map().c_str(), stdout);
+        return 0;
     }
     const char* cls = corvane::sim::win32::class_name(options.host.server_class);
     if (FindWindowExA(nullptr, nullptr, cls, nullptr) != nullptr) {
