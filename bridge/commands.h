@@ -6,18 +6,13 @@
 #include <cstdint>
 
 #include "aircraft/link.h"
+#include "bridge/command_tables.h"
 #include "export/export.h"
 #include "fsuipc/client.h"
 #include "platform/os.h"
 
 namespace corvane::bridge {
 
-constexpr std::uint32_t kCommandWordOffset = 0x9400;
-constexpr std::uint32_t kValueByteOffset = 0x9428;
-constexpr std::uint32_t kKnobCounterOffset = 0x94F0;  // 8 knobs, 0x94F0..0x94F7
-constexpr std::uint32_t kStepCounterOffset = 0x94F8;  // 4 step counters, 0x94F8..0x94FB
-constexpr int kKnobCount = 8;
-constexpr int kStepCounterCount = 4;
 
 // Everything this part keeps; zero at start, never reset.
 struct CommandState {

@@ -13,7 +13,7 @@
 
 #include "platform/windows_api.h"
 
-#include "export/offset_map.h"
+#include "bridge/offset_map.h"
 #include "sim/win32/demo_flight.h"
 #include "sim/win32/sim_host.h"
 
@@ -66,7 +66,7 @@ int usage() {
                  "                 (aircraft commands then have no window to go to)\n"
                  "  --no-aircraft  serve offsets only, publish no aircraft mappings\n"
                  "  --turn-knobs   turn a few knobs now and then, as a hardware client would\n"
-                 "  --offset-map   print every offset Corvane writes and where it comes from\n");
+                 "  --offset-map   print every offset Corvane writes or reads, and what it means\n");
     return 2;
 }
 
@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
         return usage();
     }
     if (options.offset_map) {
-        std::fputs(corvane::data_export::offset_map().c_str(), stdout);
+        std::fputs(corvane::bridge::offset_map().c_str(), stdout);
         return 0;
     }
     const char* cls = corvane::sim::win32::class_name(options.host.server_class);

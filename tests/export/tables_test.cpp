@@ -3,11 +3,9 @@
 // every row.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <set>
 #include <string>
 
-#include "export/offset_map.h"
 #include "export/tables.h"
 
 namespace corvane::data_export {
@@ -125,37 +123,6 @@ TEST(ExportTables, PanelLinesExpandToTheirDocumentedRanges) {
     EXPECT_EQ(scaled, (std::set<std::uint32_t>{0x9477, 0x9479}));
     EXPECT_EQ(kPanelRows.front().offset, 0x9472u);
     EXPECT_EQ(kPanelRows.back().offset, 0x94EFu);
-}
-
-TEST(OffsetMap, ListsEveryExportedOffsetOnceInAscendingOrder) {
-    const std::string map = offset_map();
-    std::vector<std::uint32_t> offsets;
-    std::size_t start = 0;
-    while (start < map.size()) {
-        const std::size_t end = map.find('\n', start);
-        ASSERT_NE(end, std::string::npos) << "every line ends in a line break";
-        unsigned offset = 0;
-        if (std::sscanf(map.c_str() + start, "0x%4X", &offset) == 1) offsets.push_back(offset);
-        start = end + 1;
-    }
-    ASSERT_EQ(offsets.size(), static_cast<std::size_t>(kAnnunciatorCount + kDisplayCount +
-                                                       kPanelRowCount));
-    for (std::size_t i = 1; i < offsets.size(); ++i) EXPECT_LT(offsets[i - 1], offsets[i]);
-
-    EXPECT_NE(map.find("0x9407  1     annunciator byte, weighted sum of SDK1 fields: 0x0178 x1 "
-                       "0x0180 x4 0x0188 x16 0x0190 x64\n"),
-              std::string::npos);
-    EXPECT_NE(map.find("0x9427  1     annunciator byte, weighted sum of SDK2 fields: 0x1A48 x1"),
-              std::string::npos);
-    EXPECT_NE(map.find("0x943A  2     display value, altitude display: SDK1 0x01E0-0x01F0, 5 "
-                       "digits, units last, 0xFFFF when blank\n"),
-              std::string::npos);
-    EXPECT_NE(map.find("0x945A  2     display value: SDK1 0x09A0-0x09B0, 5 digits, units first"),
-              std::string::npos);
-    EXPECT_NE(map.find("0x9477  2     SDK1 0x0F88, 8-byte double, x 1000 then truncated\n"),
-              std::string::npos);
-    EXPECT_NE(map.find("0x94EB  1     SDK1 0x0EEC, 4-byte integer, low-order byte\n"),
-              std::string::npos);
 }
 
 }  // namespace

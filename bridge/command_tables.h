@@ -1,0 +1,69 @@
+// The tables of command import as data: the four step counters and the eight
+// knob counters, in counter order (0x94F8.. and 0x94F0..). The bridge walks
+// them every cycle; the offset map and the tools print them.
+#pragma once
+
+#include <cstdint>
+
+namespace corvane::bridge {
+
+constexpr std::uint32_t kCommandWordOffset = 0x9400;
+constexpr std::uint32_t kValueByteOffset = 0x9428;
+constexpr std::uint32_t kKnobCounterOffset = 0x94F0;  // 8 knobs, 0x94F0..0x94F7
+constexpr std::uint32_t kStepCounterOffset = 0x94F8;  // 4 step counters, 0x94F8..0x94FB
+constexpr int kKnobCount = 8;
+constexpr int kStepCounterCount = 4;
+constexpr std::int32_t kValueByteCommand = 1267;
+
+struct StepRow {
+    std::int32_t down;  // posted once per step down
+    std::int32_t up;    // posted once per step up
+};
+
+// Step counters at 0x94F8..0x94FB, in counter order.
+inline constexpr StepRow kStepRows[kStepCounterCount] = {
+    {627, 628},
+    {621, 622},
+    {673, 674},
+    {667, 668},
+};
+
+enum class BlankBase : std::uint8_t {
+    KeepValue,     // no step is added; the value is posted (or clamped) as it is
+    CountsAsZero,  // the blank value is replaced by 0 before the step is added
+};
+
+enum class BaseAdjust : std::uint8_t {
+    None,
+    NegateWhenSignNegative,  // the vertical speed window shows a magnitude only
+    HundredthsMode,          // the speed window shows Mach in hundredths
+};
+
+struct KnobRow {
+    std::int32_t command;
+    std::uint32_t display_offset;  // the display value the knob builds on
+    double step;
+    BlankBase blank;
+    BaseAdjust adjust;
+    bool ranged;
+    double low;
+    double high;
+};
+
+// Knob counters at 0x94F0..0x94F7, in counter order.
+inline constexpr KnobRow kKnobRows[kKnobCount] = {
+    // command  display  step   blank base               adjust                              range
+    {1232, 0x943A, 100.0, BlankBase::KeepValue,    BaseAdjust::None,                   true,  0.0,     42000.0},
+    {1233, 0x9434, 1.0,   BlankBase::KeepValue,    BaseAdjust::None,                   false, 0.0,     0.0},
+    {1234, 0x943E, 1.0,   BlankBase::KeepValue,    BaseAdjust::None,                   false, 0.0,     0.0},
+    {1235, 0x9436, 1.0,   BlankBase::CountsAsZero, BaseAdjust::HundredthsMode,         false, 0.0,     0.0},
+    {1236, 0x943C, 100.0, BlankBase::CountsAsZero, BaseAdjust::NegateWhenSignNegative, true,  -7900.0, 6000.0},
+    {1237, 0x9438, 1.0,   BlankBase::CountsAsZero, BaseAdjust::None,                   false, 0.0,     0.0},
+    {1238, 0x9430, 500.0, BlankBase::CountsAsZero, BaseAdjust::None,                   true,  -1000.0, 42000.0},
+    {1239, 0x9432, 50.0,  BlankBase::CountsAsZero, BaseAdjust::None,                   true,  -1000.0, 14000.0},
+};
+
+// In hundredths mode the speed knob steps by one hundredth.
+constexpr double kHundredthsStep = 0.01;
+
+}  // namespace corvane::bridge

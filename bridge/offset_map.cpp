@@ -1,0 +1,212 @@
+// The offset map, built from the export tables and the command tables.
+#include "bridge/offset_map.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+
+#include "bridge/command_tables.h"
+#include "export/tables.h"
+
+namespace corvane::bridge {
+
+namespace {
+
+using namespace data_export;
+
+std::string format(const char* pattern, ...) {
+    char text[256];
+    va_list args;
+    va_start(args, pattern);
+    const int length = std::vsnprintf(text, sizeof text, pattern, args);
+    va_end(args);
+    if (length <= 0) {
+        return std::string();
+    }
+    return std::string(text, std::min<std::size_t>(static_cast<std::size_t>(length), sizeof text - 1));
+}
+
+const char* block_name(SourceBlock block) { return block == kSdk2 ? "SDK2" : "SDK1"; }
+
+const char* display_name(std::uint32_t offset) {
+    for (const DisplayWindow& window : kDisplayWindows) {
+        if (window.offset == offset) {
+            return window.name;
+        }
+    }
+    return "";
+}
+
+// The panel values that the program itself gives a meaning.
+const char* panel_name(std::uint32_t source) {
+    switch (source) {
+        case 0x01F4:
+            return "vertical speed sign (12: negative)";
+        case aircraft::kDataValidOffset:
+            return "aircraft data valid";
+        default:
+            return "";
+    }
+}
+
+void add_annunciators(std::vector<OffsetEntry>& entries) {
+    for (int i = 0; i < kAnnunciatorCount; ++i) {
+        const AnnunciatorRow& row = kAnnunciatorRows[i];
+        OffsetEntry e;
+        e.offset = row.offset;
+        e.size = 1;
+        e.kind = OffsetKind::Annunciator;
+        e.type = ValueType::U8;
+        e.index = i;
+        e.name = "annunciator byte";
+        e.source = block_name(row.block);
+        const char* separator = " ";
+        for (int column = 0; column < kAnnunciatorWeights; ++column) {
+            if (row.field[column] != kNoField) {
+                e.source += format("%s0x%04X x%u", separator, row.field[column],
+                                   annunciator_weight(column));
+                separator = ", ";
+            }
+        }
+        e.scaling = "sum of field x weight, low byte";
+        entries.push_back(e);
+    }
+}
+
+void add_displays(std::vector<OffsetEntry>& entries) {
+    for (int k = 0; k < kDisplayCount; ++k) {
+        const DisplayWindow& window = kDisplayWindows[k];
+        OffsetEntry e;
+        e.offset = window.offset;
+        e.size = 2;
+        e.kind = OffsetKind::Display;
+        e.type = ValueType::U16;
+        e.index = k;
+        e.name = window.name;
+        e.source = format("SDK1 0x%04X-0x%04X, %d digits, %s", window.first_field,
+                          window.last_field, window.digits,
+                          window.layout == kStandard ? "units last" : "units first");
+        e.scaling = "number shown, low 16 bits; 0xFFFF when blank";
+        entries.push_back(e);
+    }
+}
+
+void add_panel_values(std::vector<OffsetEntry>& entries) {
+    for (int r = 0; r < kPanelRowCount; ++r) {
+        const PanelRow& row = kPanelRows[static_cast<std::size_t>(r)];
+        OffsetEntry e;
+        e.offset = row.offset;
+        e.size = row.size;
+        e.kind = OffsetKind::Panel;
+        e.index = r;
+        e.name = panel_name(row.source);
+        if (row.type == kInteger) {
+            e.type = ValueType::U8;
+            e.source = format("SDK1 0x%04X, 4-byte integer", row.source);
+            e.scaling = "low-order byte";
+        } else {
+            e.type = ValueType::S16;
+            e.source = format("SDK1 0x%04X, 8-byte double", row.source);
+            e.scaling = row.scale == kUnscaled ? std::string("truncated")
+                                               : format("x %g, truncated", row.scale);
+        }
+        entries.push_back(e);
+    }
+}
+
+void add_inputs(std::vector<OffsetEntry>& entries) {
+    OffsetEntry word;
+    word.offset = kCommandWordOffset;
+    word.size = 2;
+    word.kind = OffsetKind::CommandWord;
+    word.direction = Direction::PanelWrites;
+    word.type = ValueType::S16;
+    word.name = "command word";
+    word.source = "posted once as that command, value 0";
+    word.scaling = "-1 (0xFFFF) is none; Corvane writes 0xFFFF back once posted";
+    entries.push_back(word);
+
+    OffsetEntry value;
+    value.offset = kValueByteOffset;
+    value.size = 1;
+    value.kind = OffsetKind::ValueByte;
+    value.direction = Direction::PanelWrites;
+    value.name = "value byte";
+    value.source = format("posted as command %d with the byte as value", kValueByteCommand);
+    value.scaling = "0..255, posted whenever it changes";
+    entries.push_back(value);
+
+    for (int n = 0; n < kKnobCount; ++n) {
+        const KnobRow& row = kKnobRows[n];
+        OffsetEntry e;
+        e.offset = kKnobCounterOffset + static_cast<std::uint32_t>(n);
+        e.size = 1;
+        e.kind = OffsetKind::KnobCounter;
+        e.direction = Direction::PanelWrites;
+        e.index = n;
+        e.name = std::string(display_name(row.display_offset)) + " knob";
+        e.source = format("command %d: display 0x%04X %+g per count", row.command,
+                          row.display_offset, row.step);
+        e.scaling = row.ranged ? format("counter, +1 per detent, wraps; value kept in %g..%g",
+                                        row.low, row.high)
+                               : std::string("counter, +1 per detent, wraps");
+        entries.push_back(e);
+    }
+    for (int n = 0; n < kStepCounterCount; ++n) {
+        OffsetEntry e;
+        e.offset = kStepCounterOffset + static_cast<std::uint32_t>(n);
+        e.size = 1;
+        e.kind = OffsetKind::StepCounter;
+        e.direction = Direction::PanelWrites;
+        e.index = n;
+        e.name = format("step counter %d", n);
+        e.source = format("command %d per step down, %d per step up", kStepRows[n].down,
+                          kStepRows[n].up);
+        e.scaling = "counter, +1 per step, wraps";
+        entries.push_back(e);
+    }
+}
+
+}  // namespace
+
+std::vector<OffsetEntry> offset_entries() {
+    std::vector<OffsetEntry> entries;
+    add_inputs(entries);
+    add_annunciators(entries);
+    add_displays(entries);
+    add_panel_values(entries);
+    std::sort(entries.begin(), entries.end(),
+              [](const OffsetEntry& a, const OffsetEntry& b) { return a.offset < b.offset; });
+    return entries;
+}
+
+const char* direction_text(Direction direction) {
+    return direction == Direction::PanelReads ? "read" : "write";
+}
+
+const char* type_text(ValueType type) {
+    switch (type) {
+        case ValueType::U8:
+            return "U8";
+        case ValueType::U16:
+            return "U16";
+        case ValueType::S16:
+            return "S16";
+    }
+    return "";
+}
+
+std::string offset_map() {
+    std::string text = "offset  size  panel  type  name: source; encoding\n";
+    for (const OffsetEntry& e : offset_entries()) {
+        text += format("0x%04X  %u     %-5s  %-4s  ", e.offset, e.size, direction_text(e.direction),
+                       type_text(e.type));
+        if (!e.name.empty()) {
+            text += e.name + ": ";
+        }
+        text += e.source + "; " + e.scaling + "\n";
+    }
+    return text;
+}
+
+}  // namespace corvane::bridge

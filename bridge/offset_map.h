@@ -1,0 +1,54 @@
+// The offset map: every offset of the block that Corvane writes or reads,
+// with its size, its direction seen from a panel, its type, where its value
+// comes from (or what it makes the aircraft do), and its name where the
+// program gives one. Built from the export and command tables themselves, so
+// the documentation, the tools and the program cannot drift apart.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace corvane::bridge {
+
+enum class OffsetKind : std::uint8_t {
+    CommandWord,
+    Annunciator,
+    ValueByte,
+    Display,
+    Panel,
+    KnobCounter,
+    StepCounter,
+};
+
+// Seen from a panel: it reads what Corvane exports and writes the inputs.
+enum class Direction : std::uint8_t { PanelReads, PanelWrites };
+
+// How a panel should read the bytes (little-endian).
+enum class ValueType : std::uint8_t { U8, U16, S16 };
+
+struct OffsetEntry {
+    std::uint32_t offset = 0;
+    std::uint32_t size = 0;
+    OffsetKind kind = OffsetKind::Panel;
+    Direction direction = Direction::PanelReads;
+    ValueType type = ValueType::U8;
+    int index = 0;        // row in its own table: display k, annunciator i, panel row, counter n
+    std::string name;     // the program's name for it; empty where it has none
+    std::string source;   // the aircraft fields it comes from, or the commands it causes
+    std::string scaling;  // how the value is encoded
+};
+
+// Every offset Corvane writes or reads, in ascending order, each once:
+// 0x9400, 0x9402-0x9428, 0x9430-0x94FB but 0x947D-0x947F. For documents and
+// tools, not for a tick.
+std::vector<OffsetEntry> offset_entries();
+
+const char* direction_text(Direction direction);  // "read" or "write"
+const char* type_text(ValueType type);            // "U8", "U16" or "S16"
+
+// One line per entry, "0x9400  2  write  S16  command word: ...", each
+// ending in "\n", under a heading line.
+std::string offset_map();
+
+}  // namespace corvane::bridge
