@@ -3,9 +3,11 @@
 // and `--format csv` print. A native tool, so the committed documents can be
 // regenerated on the build machine: cmake --build --preset native --target offset-docs
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "bridge/offset_map.h"
+#include "common/version.h"
 
 namespace {
 
@@ -19,12 +21,23 @@ bool write_file(const std::string& path, const std::string& text) {
     return std::fclose(file) == 0 && written;
 }
 
+constexpr char kUsage[] =
+    "usage: corvane-offset-docs FOLDER\n"
+    "  writes FOLDER/offsets.md and FOLDER/offsets.csv from Corvane's tables\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("corvane-offset-docs %s\n", CORVANE_VERSION);
+        return 0;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: corvane-offset-docs FOLDER\n"
-                             "  writes FOLDER/offsets.md and FOLDER/offsets.csv\n");
+        std::fputs(kUsage, stderr);
         return 2;
     }
     const std::string folder = argv[1];
