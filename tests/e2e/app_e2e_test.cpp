@@ -130,6 +130,38 @@ void missing_settings_file(Checks& t) {
     E2E_CHECK_EQ(t, code, 0);
 }
 
+void settings_beside_the_program(Checks& t) {
+    t.begin("corvane.ini only beside corvane.exe, started from another folder: read from there");
+    SimHost sim;
+    if (start_sim(t, sim, 1) == nullptr) {
+        return;
+    }
+    // A copy of the program in a folder of its own, with Screen=1 beside it:
+    // a minimised window proves the file was read, not the defaults taken.
+    TempFolder program_folder;
+    const std::string built = app_path();
+    const std::string name = built.substr(built.find_last_of('\\') + 1);
+    const std::string copy = program_folder.file_path(name.c_str());
+    if (!E2E_CHECK(t, program_folder.ok()) ||
+        !E2E_CHECK(t, CopyFileA(built.c_str(), copy.c_str(), FALSE)) ||
+        !E2E_CHECK(t, program_folder.write_file("corvane.ini", kSettingsMinimised))) {
+        return;
+    }
+    Program program;
+    if (!E2E_CHECK(t, program.process.start(copy, program.folder.path()))) {
+        return;
+    }
+    program.window = program.process.wait_window(kMainWindowClass, kWindowTimeoutMs);
+    if (!E2E_CHECK(t, program.window != nullptr)) {
+        return;
+    }
+    const Lines expected = {kInit, kLoading, kOk};
+    E2E_CHECK(t, wait_for_lines(program.window, expected.size()));
+    E2E_CHECK_LINES(t, log_lines(status_log(program.window)), expected);
+    E2E_CHECK(t, window_info(program.window).iconic);
+    exit_with_button(t, program);
+}
+
 void no_simulator_then_run(Checks& t) {
     t.begin("no simulator: FSUIPC NOT OK; Run! connects once it is there");
     Program program;
@@ -769,6 +801,7 @@ int main() {
     }
 #endif
     missing_settings_file(t);
+    settings_beside_the_program(t);
     no_simulator_then_run(t);
     simulator_without_aircraft(t);
     all_ready(t);
