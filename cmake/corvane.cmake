@@ -5,7 +5,8 @@
 # SHA-256 digest (offline: point FETCHCONTENT_SOURCE_DIR_INIH at an inih r55
 # source tree; a mirror of the archive: CORVANE_INIH_URL).
 # corvane_inih is the target to link; CORVANE_HAVE_INIH tells whether a
-# library is there to link at all.
+# library is there to link at all (also as a global property, for folders
+# outside app/).
 set(CORVANE_INIH_URL "https://github.com/benhoyt/inih/archive/refs/tags/r55.tar.gz"
   CACHE STRING "The inih r55 archive the mingw build fetches (its SHA-256 digest is checked)")
 
@@ -31,6 +32,7 @@ function(corvane_find_inih)
     target_include_directories(corvane_inih INTERFACE ${INIH_INCLUDE_DIR})
     target_link_libraries(corvane_inih INTERFACE ${INIREADER_LIBRARY} ${INIH_LIBRARY})
     set(CORVANE_HAVE_INIH ON PARENT_SCOPE)
+    set_property(GLOBAL PROPERTY CORVANE_HAVE_INIH ON)
     return()
   endif()
 
@@ -72,6 +74,7 @@ function(corvane_find_inih)
     target_include_directories(corvane_inih_lib PUBLIC "${src}" "${src}/cpp")
     target_link_libraries(corvane_inih INTERFACE corvane_inih_lib)
     set(CORVANE_HAVE_INIH ON PARENT_SCOPE)
+    set_property(GLOBAL PROPERTY CORVANE_HAVE_INIH ON)
   else()
     # No inih source at hand: compile against the system headers alone,
     # staged into the build tree so that no other Linux header leaks in.
@@ -81,6 +84,7 @@ function(corvane_find_inih)
     file(COPY /usr/include/INIReader.h /usr/include/ini.h DESTINATION "${stage}")
     target_include_directories(corvane_inih INTERFACE "${stage}")
     set(CORVANE_HAVE_INIH OFF PARENT_SCOPE)
+    set_property(GLOBAL PROPERTY CORVANE_HAVE_INIH OFF)
   endif()
 endfunction()
 
