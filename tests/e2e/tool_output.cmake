@@ -1,6 +1,7 @@
-# Runs a command-line tool under Wine and checks its exit code 0 and what it
-# printed on standard output (Wine's own notes go to standard error):
-#   cmake -DRUN=run-wine.sh -DTOOL=<program> -DARGS=a|b|c
+# Runs a command-line tool through RUN (run-wine.sh for a Windows program,
+# env for a native one) and checks its exit code 0 and what it printed on
+# standard output (Wine's own notes go to standard error):
+#   cmake -DRUN=run-wine.sh|env -DTOOL=<program> -DARGS=a|b|c
 #         (-DEXPECT_FILE=<file> | -DEXPECT_TEXT=<text> | -DEXPECT_PREFIX=<text>)
 #         -P tool_output.cmake
 string(REPLACE "|" ";" args "${ARGS}")
