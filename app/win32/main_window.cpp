@@ -107,11 +107,30 @@ LRESULT CALLBACK MainWindow::window_procedure(HWND window, UINT message, WPARAM 
     if (self != nullptr) {
         for (const MessageRoute& route : kMessageRoutes) {
             if (route.message == message) {
-                return (self->*route.handler)(message, wparam, lparam);
+                try {
+                    return (self->*route.handler)(message, wparam, lparam);
+                } catch (...) {
+                    return self->fail(std::current_exception());
+                }
             }
         }
     }
     return DefWindowProcA(window, message, wparam, lparam);
+}
+
+LRESULT MainWindow::fail(std::exception_ptr failure) {
+    if (!failure_) {
+        failure_ = failure;
+        KillTimer(window_, app::kBridgeTimerId);
+        PostQuitMessage(0);
+    }
+    return 0;
+}
+
+void MainWindow::rethrow_failure() const {
+    if (failure_) {
+        std::rethrow_exception(failure_);
+    }
 }
 
 void MainWindow::create_child_controls() {

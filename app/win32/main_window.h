@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <exception>
 
 #include "app/lifecycle.h"
 
@@ -30,6 +31,12 @@ public:
     bool create(HINSTANCE instance, const char* class_name, const char* title);
 
     HWND handle() const { return window_; }
+
+    // An exception escaping a message handler cannot pass through the
+    // system's frames that called the window procedure: it is kept here, the
+    // message loop is ended, and the entry point rethrows it once the loop
+    // has returned.
+    void rethrow_failure() const;
 
     // app::Shell
     void append_status(const char* text) override;
@@ -70,6 +77,7 @@ private:
     LRESULT exit_pressed();
 
     void create_child_controls();
+    LRESULT fail(std::exception_ptr failure);
 
     app::App& app_;
     HINSTANCE instance_ = nullptr;
@@ -78,6 +86,7 @@ private:
     HWND exit_button_ = nullptr;
     HWND status_bar_ = nullptr;
     HWND status_log_ = nullptr;
+    std::exception_ptr failure_;
 };
 
 }  // namespace corvane::win32

@@ -9,6 +9,8 @@
 
 #include <INIReader.h>
 
+#include <cstdio>
+#include <exception>
 #include <memory>
 
 #include "app/lifecycle.h"
@@ -25,6 +27,8 @@ constexpr char kErrorTitle[] = "Error!";
 constexpr char kSettingsLoadFailed[] = "loading corvane.ini failed!";
 constexpr char kInitInstanceFailed[] = "Window InitInstance Failed!";
 constexpr int kTextBufferSize = 100;
+constexpr char kUnexpectedError[] = "Corvane stopped after an unexpected error: ";
+constexpr int kFailureExitCode = 1;
 
 struct Program {
     Win32Os os;
@@ -79,7 +83,23 @@ int run(Program& program, HINSTANCE instance) {
             DispatchMessageA(&message);
         }
     }
+    program.window.rethrow_failure();
     return static_cast<int>(message.wParam);
+}
+
+// An exception that escapes start-up or a message (memory exhausted by an
+// enormous corvane.ini, say) ends the program with a box saying so instead
+// of an abrupt termination; the links are closed as on every other path.
+// No bridge cycle runs while the box is up. Nothing here allocates: memory
+// may be what ran out.
+int report_failure(Program* program, const char* what) {
+    if (program != nullptr) {
+        program->window.stop_timer();
+    }
+    char text[256];
+    std::snprintf(text, sizeof text, "%s%s", kUnexpectedError, what);
+    show_error(text);
+    return kFailureExitCode;
 }
 
 }  // namespace
@@ -87,9 +107,20 @@ int run(Program& program, HINSTANCE instance) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     using corvane::win32::Program;
-    const auto program = std::make_unique<Program>();
-    const int exit_code = corvane::win32::run(*program, instance);
+    using corvane::win32::report_failure;
+    std::unique_ptr<Program> program;
+    int exit_code = 0;
+    try {
+        program = std::make_unique<Program>();
+        exit_code = corvane::win32::run(*program, instance);
+    } catch (const std::exception& failure) {
+        exit_code = report_failure(program.get(), failure.what());
+    } catch (...) {
+        exit_code = report_failure(program.get(), "unknown exception");
+    }
     // End of process: the aircraft link, then the FSUIPC link, on every path.
-    corvane::app::close_links(program->app);
+    if (program) {
+        corvane::app::close_links(program->app);
+    }
     return exit_code;
 }
