@@ -427,6 +427,38 @@ TEST(Lifecycle, SecondAutomaticAttemptSucceeds) {
     EXPECT_EQ(w.app.link_status, 0);
 }
 
+// The simulator restarts between two ticks: the old window is gone, so the
+// exchange fails and the next tick reconnects to the new one. Its first
+// cycle writes every exported value; commands go to the new window, and its
+// counters count from zero.
+TEST(Lifecycle, RestartedSimulatorIsBridgedAgainWithinTwoTicks) {
+    World w;
+    w.simulator_up();
+    w.aircraft_up();
+    w.fake.aircraft()->set_window(5, 12000);
+    w.fake.server.set_u16(0x9400, 0xFFFF);
+    w.fake.server.set_u8(0x94F8, 9);
+    w.start();
+    timer_step(w.app, w.shell);
+    ASSERT_EQ(w.fake.server.u16_at(0x943A), 12000);
+    w.fake.aircraft()->clear_commands();
+    w.shell.calls.clear();
+
+    w.fake.restart_simulator();
+    w.fake.server.set_u16(0x9400, 0xFFFF);
+    timer_step(w.app, w.shell);
+    EXPECT_EQ(w.app.link_status, fsuipc::kSendFailedWithError);
+    timer_step(w.app, w.shell);
+    expect_calls(w.shell.calls,
+                 join({kAutoStart, kAutoAttempt, kReconnectStart, {kOk, kShow, "start timer 20"}}));
+
+    w.fake.server.set_u8(0x94F8, 1);
+    timer_step(w.app, w.shell);
+    EXPECT_EQ(w.fake.server.last_exchange().count(fsuipc::kRecordWrite), 33u + 38u + 109u);
+    EXPECT_EQ(w.fake.server.u16_at(0x943A), 12000);
+    EXPECT_EQ(w.fake.aircraft()->commands(), (std::vector<sim::PostedCommand>{{628, 0}}));
+}
+
 TEST(Lifecycle, TickAfterAFailedStartReconnectsWithoutACycle) {
     World w;
     w.simulator_up();
