@@ -173,8 +173,8 @@ LRESULT MainWindow::on_nc_destroy(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 LRESULT MainWindow::on_timer(UINT message, WPARAM wparam, LPARAM lparam) {
-    // Every timer message drives the lifecycle, whatever its id.
-    app::timer_step(app_, *this);
+    // Every timer message drives the lifecycle, which tells the timers apart.
+    app::timer_message(app_, *this, static_cast<std::uintptr_t>(wparam));
     return DefWindowProcA(window_, message, wparam, lparam);
 }
 
@@ -237,6 +237,12 @@ void MainWindow::start_timer(std::uint32_t period_ms) {
 }
 
 void MainWindow::stop_timer() { KillTimer(window_, app::kBridgeTimerId); }
+
+void MainWindow::start_retry_timer(std::uint32_t period_ms) {
+    SetTimer(window_, app::kRetryTimerId, period_ms, nullptr);
+}
+
+void MainWindow::stop_retry_timer() { KillTimer(window_, app::kRetryTimerId); }
 
 void MainWindow::sleep(std::uint32_t milliseconds) { Sleep(milliseconds); }
 

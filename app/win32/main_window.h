@@ -36,6 +36,8 @@ public:
     void show_window(int mode) override;
     void start_timer(std::uint32_t period_ms) override;
     void stop_timer() override;
+    void start_retry_timer(std::uint32_t period_ms) override;
+    void stop_retry_timer() override;
     void sleep(std::uint32_t milliseconds) override;
 
 private:

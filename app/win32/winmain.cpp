@@ -49,6 +49,7 @@ int run(Program& program, HINSTANCE instance) {
     const app::Settings settings = app::read_settings(settings_store);
     program.app.tick_period_ms = settings.tick_period_ms;
     program.app.start_minimised_flag = settings.start_minimised_flag;
+    program.app.retry_seconds = settings.retry_seconds;
 
     // A failed open is no start-up error: the first check reports it.
     app::open_links(program.app);
