@@ -28,6 +28,7 @@ enum class Status : std::uint8_t {
     NotOk,
     AutoreconnectIn2Secs,
     AutoreconnectFailed,
+    LogFileNotOk,
 };
 
 inline constexpr const char* kStatusTexts[] = {
@@ -40,9 +41,10 @@ inline constexpr const char* kStatusTexts[] = {
     "Status : NOT OK",
     "Status : AUTORECONNECT IN 2 SECS",
     "Status : AUTORECONNECT FAILED",
+    "Status : LOG FILE NOT OK",
 };
 static_assert(sizeof kStatusTexts / sizeof kStatusTexts[0] ==
-              static_cast<std::size_t>(Status::AutoreconnectFailed) + 1);
+              static_cast<std::size_t>(Status::LogFileNotOk) + 1);
 
 constexpr const char* status_text(Status status) {
     return kStatusTexts[static_cast<std::size_t>(status)];

@@ -61,6 +61,10 @@ MainWindow::~MainWindow() {
     }
 }
 
+void MainWindow::open_log_file(const std::string& path) {
+    log_file_failed_ = !path.empty() && !log_file_.open(path);
+}
+
 void MainWindow::register_class(HINSTANCE instance, const char* class_name) {
     WNDCLASSEXA window_class = {};
     window_class.cbSize = sizeof window_class;
@@ -146,6 +150,9 @@ void MainWindow::create_child_controls() {
 LRESULT MainWindow::on_create(UINT, WPARAM, LPARAM) {
     create_child_controls();
     append_status(app::status_text(app::Status::Init));
+    if (log_file_failed_) {
+        append_status(app::status_text(app::Status::LogFileNotOk));
+    }
     // The standard application icon replaces the class icons on this window.
     const HICON application_icon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
     SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(application_icon));
@@ -228,6 +235,7 @@ INT_PTR CALLBACK MainWindow::about_procedure(HWND dialog, UINT message, WPARAM w
 
 void MainWindow::append_status(const char* text) {
     append_status_line(status_bar_, status_log_, text);
+    log_file_.write(text);
 }
 
 void MainWindow::show_window(int mode) { ShowWindow(window_, mode); }

@@ -6,8 +6,10 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "app/lifecycle.h"
+#include "app/win32/log_file.h"
 
 namespace corvane::win32 {
 
@@ -19,6 +21,11 @@ public:
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
+
+    // With a path, every status line also goes to that file. Called before
+    // create(): a file that cannot be opened is reported by one status line
+    // right after "Status : INIT...".
+    void open_log_file(const std::string& path);
 
     // Registers the class once; the result is not examined because a failed
     // registration shows as a failed creation.
@@ -80,6 +87,8 @@ private:
     HWND exit_button_ = nullptr;
     HWND status_bar_ = nullptr;
     HWND status_log_ = nullptr;
+    LogFile log_file_;
+    bool log_file_failed_ = false;
 };
 
 }  // namespace corvane::win32

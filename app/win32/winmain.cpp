@@ -50,6 +50,7 @@ int run(Program& program, HINSTANCE instance) {
     program.app.tick_period_ms = settings.tick_period_ms;
     program.app.start_minimised_flag = settings.start_minimised_flag;
     program.app.retry_seconds = settings.retry_seconds;
+    program.window.open_log_file(settings.log_file);
 
     // A failed open is no start-up error: the first check reports it.
     app::open_links(program.app);
