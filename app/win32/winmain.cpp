@@ -15,6 +15,7 @@
 #include "app/settings.h"
 #include "app/win32/main_window.h"
 #include "app/win32/resource_ids.h"
+#include "app/win32/single_instance.h"
 #include "bridge/bridge.h"
 #include "platform/win32_os.h"
 
@@ -88,6 +89,12 @@ int run(Program& program, HINSTANCE instance) {
 }  // namespace corvane::win32
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // Settled before anything is read or opened: a second start touches no link.
+    const corvane::win32::SingleInstance single_instance;
+    if (single_instance.another_is_running()) {
+        corvane::win32::bring_running_instance_forward(instance);
+        return 0;
+    }
     using corvane::win32::Program;
     const auto program = std::make_unique<Program>();
     const int exit_code = corvane::win32::run(*program, instance);
