@@ -7,8 +7,10 @@
 
 #include <cstdint>
 #include <exception>
+#include <string>
 
 #include "app/lifecycle.h"
+#include "app/win32/log_file.h"
 
 namespace corvane::win32 {
 
@@ -20,6 +22,11 @@ public:
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
+
+    // With a path, every status line also goes to that file. Called before
+    // create(): a file that cannot be opened is reported by one status line
+    // right after "Status : INIT...".
+    void open_log_file(const std::string& path);
 
     // Registers the class once; the result is not examined because a failed
     // registration shows as a failed creation.
@@ -43,6 +50,8 @@ public:
     void show_window(int mode) override;
     void start_timer(std::uint32_t period_ms) override;
     void stop_timer() override;
+    void start_retry_timer(std::uint32_t period_ms) override;
+    void stop_retry_timer() override;
     void sleep(std::uint32_t milliseconds) override;
 
 private:
@@ -86,6 +95,8 @@ private:
     HWND exit_button_ = nullptr;
     HWND status_bar_ = nullptr;
     HWND status_log_ = nullptr;
+    LogFile log_file_;
+    bool log_file_failed_ = false;
     std::exception_ptr failure_;
 };
 

@@ -17,6 +17,7 @@
 #include "app/settings.h"
 #include "app/win32/main_window.h"
 #include "app/win32/resource_ids.h"
+#include "app/win32/single_instance.h"
 #include "bridge/bridge.h"
 #include "platform/win32_os.h"
 
@@ -53,6 +54,8 @@ int run(Program& program, HINSTANCE instance) {
     const app::Settings settings = app::read_settings(settings_store);
     program.app.tick_period_ms = settings.tick_period_ms;
     program.app.start_minimised_flag = settings.start_minimised_flag;
+    program.app.retry_seconds = settings.retry_seconds;
+    program.window.open_log_file(settings.log_file);
 
     // A failed open is no start-up error: the first check reports it.
     app::open_links(program.app);
@@ -106,6 +109,12 @@ int report_failure(Program* program, const char* what) {
 }  // namespace corvane::win32
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // Settled before anything is read or opened: a second start touches no link.
+    const corvane::win32::SingleInstance single_instance;
+    if (single_instance.another_is_running()) {
+        corvane::win32::bring_running_instance_forward(instance);
+        return 0;
+    }
     using corvane::win32::Program;
     using corvane::win32::report_failure;
     std::unique_ptr<Program> program;
