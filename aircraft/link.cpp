@@ -57,6 +57,11 @@ void close(Link& link, Os& os) {
 }
 
 void locate_simulator(Link& link, Os& os) {
+    // A simulator that was restarted has a new window: posts to the old one
+    // would go nowhere, so a window that no longer exists counts as unknown.
+    if (link.simulator_window != kNoHandle && !os.is_window(link.simulator_window)) {
+        link.simulator_window = kNoHandle;
+    }
     if (link.simulator_window == kNoHandle) {
         link.simulator_window = os.find_window(kSimulatorWindowClass);
     }
@@ -95,8 +100,10 @@ bool refresh(unsigned char* block, const unsigned char* view, std::size_t size,
     if (view == nullptr) {
         return false;
     }
-    if (std::memcmp(block, view, size) != 0) {
-        std::memcpy(block, view, size);
+    const auto copy = [](unsigned char* to, const unsigned char* from, std::size_t n) {
+        std::memcpy(to, from, n);
+    };
+    if (copy_settled(block, view, size, copy) != 0) {
         ++revision;
     }
     return true;

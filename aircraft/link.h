@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "platform/os.h"
 
@@ -36,7 +37,7 @@ struct Link {
     const unsigned char* sdk1_view = nullptr;
     Handle sdk2_mapping = kNoHandle;
     const unsigned char* sdk2_view = nullptr;
-    Handle simulator_window = kNoHandle;  // found once, kept for the process
+    Handle simulator_window = kNoHandle;  // found once, kept while it exists
     std::uint32_t command_message = 0;    // registered once, kept for the process
 };
 
@@ -54,10 +55,31 @@ struct Snapshots {
 std::int32_t open(Link& link, Os& os, std::int32_t link_result_code);
 // Release view 1, mapping 1, view 2, mapping 2; the window and message stay.
 void close(Link& link, Os& os);
-// Look up only what is still missing: the "FS98MAIN" window, the message id.
+// Look up only what is still missing: the "FS98MAIN" window (also when the
+// one found before no longer exists), the message id.
 void locate_simulator(Link& link, Os& os);
 // Post the command message; a no-op while the window or the message is missing.
 void post_command(const Link& link, Os& os, std::int32_t command, double value);
+
+// The add-on writes its blocks while we copy them, so one copy can hold the
+// old half of a display and the new half (a knob base of 29900 instead of
+// 20100, then posted and held). A block that differs from its view is copied
+// and compared again, and copied again while they still differ: at most this
+// many copies in all. A quiet block costs one comparison and no copy.
+constexpr int kMaxSnapshotCopies = 3;
+
+// Brings block in step with view as above; copy does the byte copy (memcpy
+// for the bridge; tests pass one that changes the view under it). Returns
+// the number of copies made.
+template <typename Copy>
+int copy_settled(unsigned char* block, const unsigned char* view, std::size_t size, Copy&& copy) {
+    int copies = 0;
+    while (copies < kMaxSnapshotCopies && std::memcmp(block, view, size) != 0) {
+        copy(block, view, size);
+        ++copies;
+    }
+    return copies;
+}
 
 // The snapshot copies; each returns false (and copies nothing) when its view
 // is not open. A copy that changes the block's contents bumps its revision.

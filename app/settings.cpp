@@ -1,4 +1,4 @@
-// Reading corvane.ini's two keys on top of inih's INIReader.
+// Reading corvane.ini's keys on top of inih's INIReader.
 #include "app/settings.h"
 
 #include <INIReader.h>
@@ -17,13 +17,23 @@ std::int32_t read_integer(const INIReader& reader, const char* section, const ch
         std::clamp<long long>(value, INT32_MIN, INT32_MAX));
 }
 
+std::int32_t read_clamped_integer(const INIReader& reader, const char* section, const char* key,
+                                  std::int32_t default_value, std::int32_t min_value,
+                                  std::int32_t max_value) {
+    return std::clamp(read_integer(reader, section, key, default_value), min_value, max_value);
+}
+
 Settings read_settings(const INIReader& reader) {
     Settings settings;
-    settings.tick_period_ms = std::clamp(
-        read_integer(reader, kSpeedSection, kSpeedKey, kDefaultTickPeriodMs),
-        kMinTickPeriodMs, kMaxTickPeriodMs);
+    settings.tick_period_ms = read_clamped_integer(reader, kSpeedSection, kSpeedKey,
+                                                   kDefaultTickPeriodMs, kMinTickPeriodMs,
+                                                   kMaxTickPeriodMs);
     settings.start_minimised_flag =
         read_integer(reader, kMinimizeSection, kMinimizeKey, kDefaultStartMinimisedFlag);
+    settings.retry_seconds = read_clamped_integer(reader, kRetrySection, kRetryKey,
+                                                  kDefaultRetrySeconds, kMinRetrySeconds,
+                                                  kMaxRetrySeconds);
+    settings.log_file = reader.Get(kLogFileSection, kLogFileKey, "");
     return settings;
 }
 

@@ -1,6 +1,7 @@
-// The two start-up settings of corvane.ini: the tick period of the bridge
-// timer and the start minimised flag. Read once at start-up with inih; a
-// change to the file takes effect at the next start.
+// The start-up settings of corvane.ini: the tick period of the bridge timer,
+// the start minimised flag, the retry period while waiting and the log file.
+// Read once at start-up with inih; a change to the file takes effect at the
+// next start.
 #pragma once
 
 #include <cstdint>
@@ -24,9 +25,23 @@ constexpr std::int32_t kDefaultStartMinimisedFlag = 0;
 // Only this exact value starts the window minimised; 2 or -1 do not.
 constexpr std::int32_t kStartMinimised = 1;
 
+// Seconds between automatic retries while waiting for "Run!"; 0 leaves the
+// waiting to the user, as it always was.
+inline constexpr char kRetrySection[] = "General";
+inline constexpr char kRetryKey[] = "Retry";
+constexpr std::int32_t kDefaultRetrySeconds = 0;
+constexpr std::int32_t kMinRetrySeconds = 0;
+constexpr std::int32_t kMaxRetrySeconds = 3600;
+
+// Path of a file that every status line is also appended to; empty: none.
+inline constexpr char kLogFileSection[] = "General";
+inline constexpr char kLogFileKey[] = "LogFile";
+
 struct Settings {
     std::int32_t tick_period_ms = kDefaultTickPeriodMs;  // 1..100
     std::int32_t start_minimised_flag = kDefaultStartMinimisedFlag;
+    std::int32_t retry_seconds = kDefaultRetrySeconds;   // 0..3600
+    std::string log_file;
 };
 
 // inih's integer reading narrowed to 32 bits. Decimal, "0x" hexadecimal and
@@ -37,7 +52,14 @@ struct Settings {
 std::int32_t read_integer(const INIReader& reader, const char* section, const char* key,
                           std::int32_t default_value);
 
-// Both settings, the tick period clamped to 1..100 ms.
+// read_integer, then a value below min_value becomes min_value and one above
+// max_value becomes max_value.
+std::int32_t read_clamped_integer(const INIReader& reader, const char* section, const char* key,
+                                  std::int32_t default_value, std::int32_t min_value,
+                                  std::int32_t max_value);
+
+// Every setting, the tick period clamped to 1..100 ms and the retry period to
+// 0..3600 s.
 Settings read_settings(const INIReader& reader);
 
 // For tests and tools: the settings of INI text held in memory.

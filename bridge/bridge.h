@@ -36,6 +36,14 @@ struct Bridge {
     std::uint64_t exported_revision = kNeverExported;
     bool nan_pending = false;
     static constexpr std::uint64_t kNeverExported = ~std::uint64_t{0};
+
+    // The next cycle that runs the export stages writes every value: an
+    // exchange failed since the last such cycle succeeded (its writes may be
+    // lost), or the link was opened to a new server (it holds none of them).
+    bool resync_pending = false;
+    // The server window of the last successful FSUIPC open; none before the
+    // first one.
+    Handle last_server_window = kNoHandle;
 };
 
 // One bridge cycle: 1 when the aircraft data is missing or not valid,
@@ -44,6 +52,8 @@ std::int32_t run_cycle(Bridge& bridge);
 
 // Open the FSUIPC link (any simulator version) and, only if that succeeded,
 // the aircraft link. Returns the link status: 0, 100, or the open's error code.
+// A server window other than the last one's is a restarted simulator: the
+// next export writes everything and command import starts afresh.
 std::int32_t open_links(Bridge& bridge);
 // Close the aircraft link, then the FSUIPC link.
 void close_links(Bridge& bridge);

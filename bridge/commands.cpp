@@ -17,6 +17,9 @@ constexpr std::int32_t kLastDigit = 9;
 
 constexpr double kHundredthsDivisor = 100.0;
 
+// The twelve counters are read one after the other, knobs first.
+static_assert(kStepCounterOffset == kKnobCounterOffset + kKnobCount);
+
 bool hundredths_mode(const aircraft::Snapshots& blocks) {
     return load_i32(blocks.sdk1 + kSpeedFirstDigitOffset) > kLastDigit;
 }
@@ -43,8 +46,9 @@ void handle_command_word(CommandContext& c) {
     // Mark it handled before the reset goes out: a failed reset must not make
     // this cycle or the next post the same command from the variable again.
     s.command_word = kNoCommand;
-    fsuipc::write(c.client, kCommandWordOffset, sizeof s.command_word, &s.command_word,
-                  c.link_result_code);
+    unsigned char reset[2];
+    store_u16(reset, static_cast<std::uint16_t>(kNoCommand));
+    fsuipc::write(c.client, kCommandWordOffset, sizeof reset, reset, c.link_result_code);
     fsuipc::process(c.client, c.os, c.link_result_code);
 }
 
@@ -136,18 +140,42 @@ std::int32_t wrapped_difference(std::int32_t now, std::int32_t last_seen) {
     return d;
 }
 
+void reset_command_state(CommandState& state) {
+    state = CommandState{};
+    state.command_word = kNoCommand;
+}
+
 int queue_command_reads_and_exchange(CommandContext& c) {
     CommandState& s = c.state;
-    fsuipc::read(c.client, kCommandWordOffset, sizeof s.command_word, &s.command_word,
-                 c.link_result_code);
+    // A read that does not happen must read as what the variable held.
+    unsigned char* bytes = s.read_bytes;
+    store_u16(bytes + kCommandWordAt, static_cast<std::uint16_t>(s.command_word));
     for (int i = 0; i < kKnobCount; ++i) {
-        fsuipc::read(c.client, kKnobCounterOffset + i, 1, &s.knob_counter[i], c.link_result_code);
+        bytes[kCountersAt + i] = static_cast<unsigned char>(s.knob_counter[i]);
     }
     for (int i = 0; i < kStepCounterCount; ++i) {
-        fsuipc::read(c.client, kStepCounterOffset + i, 1, &s.step_counter[i], c.link_result_code);
+        bytes[kCountersAt + kKnobCount + i] = static_cast<unsigned char>(s.step_counter[i]);
     }
-    fsuipc::read(c.client, kValueByteOffset, 1, &s.value_byte, c.link_result_code);
-    return fsuipc::process(c.client, c.os, c.link_result_code);
+    bytes[kValueByteAt] = static_cast<unsigned char>(s.value_byte);
+
+    fsuipc::read(c.client, kCommandWordOffset, 2, bytes + kCommandWordAt, c.link_result_code);
+    for (int i = 0; i < kKnobCount + kStepCounterCount; ++i) {
+        fsuipc::read(c.client, kKnobCounterOffset + static_cast<std::uint32_t>(i), 1,
+                     bytes + kCountersAt + i, c.link_result_code);
+    }
+    fsuipc::read(c.client, kValueByteOffset, 1, bytes + kValueByteAt, c.link_result_code);
+    if (fsuipc::process(c.client, c.os, c.link_result_code) == 0) {
+        return 0;
+    }
+    s.command_word = static_cast<std::int16_t>(load_u16(bytes + kCommandWordAt));
+    for (int i = 0; i < kKnobCount; ++i) {
+        s.knob_counter[i] = bytes[kCountersAt + i];
+    }
+    for (int i = 0; i < kStepCounterCount; ++i) {
+        s.step_counter[i] = bytes[kCountersAt + kKnobCount + i];
+    }
+    s.value_byte = bytes[kValueByteAt];
+    return 1;
 }
 
 void handle_commands(CommandContext& c) {

@@ -13,11 +13,21 @@
 
 namespace corvane::bridge {
 
+// Where the exchange leaves the bytes it read, in the order of the reads:
+// the command word (2 bytes), the eight knob counters, the four step
+// counters, the value byte.
+constexpr std::size_t kCommandWordAt = 0;
+constexpr std::size_t kCountersAt = 2;
+constexpr std::size_t kValueByteAt = kCountersAt + kKnobCount + kStepCounterCount;
+constexpr std::size_t kReadBytes = kValueByteAt + 1;
 
-// Everything this part keeps; zero at start, never reset.
+// Everything command import keeps; zero at start. Only a new server (see
+// reset_command_state) brings it back to its start values.
 struct CommandState {
-    // Read destinations: only their low byte (the command word: its two bytes)
-    // is ever written by the exchange.
+    unsigned char read_bytes[kReadBytes] = {};
+
+    // What the last successful exchange read, decoded from read_bytes; a
+    // failed exchange leaves them as they were.
     std::int16_t command_word = 0;
     std::int32_t knob_counter[kKnobCount] = {};
     std::int32_t step_counter[kStepCounterCount] = {};
@@ -40,6 +50,11 @@ struct CommandContext {
     const aircraft::Snapshots& blocks;
     const data_export::DisplayValues& displays;
 };
+
+// A new server's counters start from 0: what was last seen and posted on the
+// old one must not turn into steps, knob jumps or a value-byte post. Back to
+// the start values, but with no command word pending.
+void reset_command_state(CommandState& state);
 
 // Wrapped difference of an 8-bit counter: -127..+128, the difference modulo 256.
 std::int32_t wrapped_difference(std::int32_t now, std::int32_t last_seen);

@@ -23,11 +23,13 @@ bool any_nan(const double (&values)[data_export::kPanelRowCount]) {
 // Every shadow holds what the stages last offered, refused or not, so running
 // them again on the same blocks would queue nothing but the NaN rows: with
 // neither, the stages are skipped and the cycle only exchanges the reads.
-void run_export_stages(Bridge& bridge) {
-    if (bridge.exported_revision == bridge.blocks.revision && !bridge.nan_pending) {
-        return;
+// Returns whether it wrote every value.
+bool run_export_stages(Bridge& bridge) {
+    if (bridge.exported_revision == bridge.blocks.revision && !bridge.nan_pending &&
+        !bridge.resync_pending) {
+        return false;
     }
-    Writer out{bridge.client, bridge.link_result_code};
+    data_export::Writer out{bridge.client, bridge.link_result_code, bridge.resync_pending};
     data_export::decode_displays(bridge.blocks, bridge.displays);
     data_export::pack_annunciators(bridge.blocks, bridge.annunciators);
     data_export::export_displays(bridge.displays, bridge.display_shadows, out);
@@ -35,6 +37,7 @@ void run_export_stages(Bridge& bridge) {
     data_export::export_panel_values(bridge.blocks, bridge.panel_shadows, out);
     bridge.exported_revision = bridge.blocks.revision;
     bridge.nan_pending = any_nan(bridge.panel_shadows.real);
+    return out.resynchronise;
 }
 
 }  // namespace
@@ -51,18 +54,26 @@ std::int32_t run_cycle(Bridge& bridge) {
         return kAircraftDataMissing;
     }
 
-    run_export_stages(bridge);
+    const bool wrote_everything = run_export_stages(bridge);
 
     CommandContext commands{bridge.commands,          bridge.client, bridge.link_result_code,
                             bridge.os,                bridge.link,   bridge.blocks,
                             bridge.displays};
-    queue_command_reads_and_exchange(commands);
+    const bool delivered = queue_command_reads_and_exchange(commands) != 0;
 
     // Without the simulator window or the command message nothing can be
     // posted; the last-seen values stay, so what accumulates meanwhile is
     // acted upon in the first cycle in which both are known.
     if (aircraft::simulator_known(bridge.link)) {
         handle_commands(commands);
+    }
+
+    // The shadows claim that every value queued was delivered. When an
+    // exchange failed that no longer holds, however long the link stays down.
+    if (!delivered || bridge.link_result_code != fsuipc::kOk) {
+        bridge.resync_pending = true;
+    } else if (wrote_everything) {
+        bridge.resync_pending = false;
     }
     return bridge.link_result_code;
 }
@@ -71,6 +82,12 @@ std::int32_t open_links(Bridge& bridge) {
     if (fsuipc::open(bridge.client, bridge.os, 0, bridge.link_result_code) == 0) {
         return bridge.link_result_code;
     }
+    const Handle server = bridge.client.server_window;
+    if (bridge.last_server_window != kNoHandle && server != bridge.last_server_window) {
+        bridge.resync_pending = true;
+        reset_command_state(bridge.commands);
+    }
+    bridge.last_server_window = server;
     return aircraft::open(bridge.link, bridge.os, bridge.link_result_code);
 }
 

@@ -33,9 +33,9 @@ void pack_annunciators(const aircraft::Snapshots& blocks, Annunciators& annuncia
     }
 }
 
-void export_annunciators(Annunciators& annunciators, bridge::Writer& out) {
+void export_annunciators(Annunciators& annunciators, Writer& out) {
     for (int i = 0; i < kAnnunciatorCount; ++i) {
-        bridge::write_integer_if_changed(out, kAnnunciatorRows[i].offset, kAnnunciatorSize,
+        write_integer_if_changed(out, kAnnunciatorRows[i].offset, kAnnunciatorSize,
                                          annunciators.packed[i], annunciators.shadow[i]);
     }
 }

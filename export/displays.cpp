@@ -45,9 +45,9 @@ void decode_displays(const aircraft::Snapshots& blocks, DisplayValues& displays)
     }
 }
 
-void export_displays(const DisplayValues& displays, DisplayShadows& shadows, bridge::Writer& out) {
+void export_displays(const DisplayValues& displays, DisplayShadows& shadows, Writer& out) {
     for (int k = 0; k < kDisplayCount; ++k) {
-        bridge::write_double_if_changed(out, kDisplayWindows[k].offset, displays.value[k],
+        write_double_if_changed(out, kDisplayWindows[k].offset, displays.value[k],
                                         kUnscaled, shadows.shadow[k]);
     }
 }

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "aircraft/link.h"
-#include "bridge/change_only.h"
+#include "export/change_only.h"
 
 namespace corvane::data_export {
 
@@ -48,9 +48,9 @@ inline double display_at(const DisplayValues& displays, std::uint32_t offset) {
 
 void decode_displays(const aircraft::Snapshots& blocks, DisplayValues& displays);
 void pack_annunciators(const aircraft::Snapshots& blocks, Annunciators& annunciators);
-void export_displays(const DisplayValues& displays, DisplayShadows& shadows, bridge::Writer& out);
-void export_annunciators(Annunciators& annunciators, bridge::Writer& out);
+void export_displays(const DisplayValues& displays, DisplayShadows& shadows, Writer& out);
+void export_annunciators(Annunciators& annunciators, Writer& out);
 void export_panel_values(const aircraft::Snapshots& blocks, PanelShadows& shadows,
-                         bridge::Writer& out);
+                         Writer& out);
 
 }  // namespace corvane::data_export

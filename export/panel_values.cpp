@@ -7,15 +7,15 @@
 namespace corvane::data_export {
 
 void export_panel_values(const aircraft::Snapshots& blocks, PanelShadows& shadows,
-                         bridge::Writer& out) {
+                         Writer& out) {
     for (std::size_t r = 0; r < kPanelRows.size(); ++r) {
         const PanelRow& row = kPanelRows[r];
         const unsigned char* field = blocks.sdk1 + row.source;
         if (row.type == kInteger) {
-            bridge::write_integer_if_changed(out, row.offset, row.size, load_i32(field),
+            write_integer_if_changed(out, row.offset, row.size, load_i32(field),
                                              shadows.integer[r]);
         } else {
-            bridge::write_double_if_changed(out, row.offset, load_f64(field), row.scale,
+            write_double_if_changed(out, row.offset, load_f64(field), row.scale,
                                             shadows.real[r]);
         }
     }

@@ -32,6 +32,15 @@ bool fits(const Client& client, std::uint32_t header, std::uint32_t size) {
     return end <= kAreaLimit && client.queued_count < kMaxRecords;
 }
 
+// A send that timed out can still be handled by the server later, while the
+// next batch is being built. So the area stays terminated at its start while
+// records are queued: the first record's id is written as the terminator and
+// set just before the send (see process), and a late handling finds an empty
+// area instead of a half-built one.
+std::uint32_t id_while_queuing(const Client& client, std::uint32_t id) {
+    return client.next_free == 0 ? kRecordEnd : id;
+}
+
 void remember(Client& client, std::uint32_t id, std::uint32_t size, void* destination) {
     QueuedRecord& record = client.queued[client.queued_count++];
     record.position = client.next_free;
@@ -160,7 +169,7 @@ int read(Client& client, std::uint32_t offset, std::uint32_t size, void* destina
     const std::uint32_t destination_field =
         destination != nullptr ? static_cast<std::uint32_t>(client.queued_count + 1)
                                : kNoDestination;
-    store_u32(record + kIdField, kRecordRead);
+    store_u32(record + kIdField, id_while_queuing(client, kRecordRead));
     store_u32(record + kOffsetField, offset);
     store_u32(record + kSizeField, size);
     store_u32(record + kDestinationField, destination_field);
@@ -182,7 +191,7 @@ int write(Client& client, std::uint32_t offset, std::uint32_t size, const void* 
         return 0;
     }
     unsigned char* record = client.area_start + client.next_free;
-    store_u32(record + kIdField, kRecordWrite);
+    store_u32(record + kIdField, id_while_queuing(client, kRecordWrite));
     store_u32(record + kOffsetField, offset);
     store_u32(record + kSizeField, size);
     if (size != 0) {
@@ -209,6 +218,8 @@ int process(Client& client, Os& os, std::int32_t& code) {
     const std::size_t queued = client.queued_count;
     client.next_free = 0;
     client.queued_count = 0;
+    // The batch is complete: only now does the area start with a record.
+    store_u32(client.area_start + kIdField, client.queued[0].id);
 
     std::uintptr_t answer = 0;
     bool sent = false;
@@ -221,6 +232,8 @@ int process(Client& client, Os& os, std::int32_t& code) {
     }
     if (!sent) {
         code = os.last_error() != 0 ? kSendFailedWithError : kSendFailedNoError;
+        // A server that handles the timed-out message late finds nothing to do.
+        store_u32(client.area_start + kIdField, kRecordEnd);
         return 0;
     }
     if (answer != kServerAnswerOk) {

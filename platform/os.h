@@ -25,6 +25,9 @@ public:
 
     // FindWindowExA(nullptr, nullptr, class_name, nullptr).
     virtual Handle find_window(const char* class_name) = 0;
+    // IsWindow: whether a window found earlier still exists (a simulator
+    // that was restarted has a new one).
+    virtual bool is_window(Handle window) = 0;
     // RegisterWindowMessageA; 0 on failure.
     virtual std::uint32_t register_message(const char* name) = 0;
     // GlobalAddAtomA / GlobalDeleteAtom; add gives 0 on failure.

@@ -24,6 +24,10 @@ Handle Win32Os::find_window(const char* class_name) {
     return from_window(window);
 }
 
+bool Win32Os::is_window(Handle window) {
+    return IsWindow(reinterpret_cast<HWND>(window)) != FALSE;
+}
+
 std::uint32_t Win32Os::register_message(const char* name) {
     SetLastError(ERROR_SUCCESS);
     UINT message = RegisterWindowMessageA(name);

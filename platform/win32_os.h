@@ -14,6 +14,7 @@ namespace corvane {
 class Win32Os final : public Os {
 public:
     Handle find_window(const char* class_name) override;
+    bool is_window(Handle window) override;
     std::uint32_t register_message(const char* name) override;
     std::uint16_t add_atom(const char* name) override;
     void delete_atom(std::uint16_t atom) override;

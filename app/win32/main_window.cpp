@@ -61,6 +61,10 @@ MainWindow::~MainWindow() {
     }
 }
 
+void MainWindow::open_log_file(const std::string& path) {
+    log_file_failed_ = !path.empty() && !log_file_.open(path);
+}
+
 void MainWindow::register_class(HINSTANCE instance, const char* class_name) {
     WNDCLASSEXA window_class = {};
     window_class.cbSize = sizeof window_class;
@@ -107,11 +111,30 @@ LRESULT CALLBACK MainWindow::window_procedure(HWND window, UINT message, WPARAM 
     if (self != nullptr) {
         for (const MessageRoute& route : kMessageRoutes) {
             if (route.message == message) {
-                return (self->*route.handler)(message, wparam, lparam);
+                try {
+                    return (self->*route.handler)(message, wparam, lparam);
+                } catch (...) {
+                    return self->fail(std::current_exception());
+                }
             }
         }
     }
     return DefWindowProcA(window, message, wparam, lparam);
+}
+
+LRESULT MainWindow::fail(std::exception_ptr failure) {
+    if (!failure_) {
+        failure_ = failure;
+        KillTimer(window_, app::kBridgeTimerId);
+        PostQuitMessage(0);
+    }
+    return 0;
+}
+
+void MainWindow::rethrow_failure() const {
+    if (failure_) {
+        std::rethrow_exception(failure_);
+    }
 }
 
 void MainWindow::create_child_controls() {
@@ -146,6 +169,9 @@ void MainWindow::create_child_controls() {
 LRESULT MainWindow::on_create(UINT, WPARAM, LPARAM) {
     create_child_controls();
     append_status(app::status_text(app::Status::Init));
+    if (log_file_failed_) {
+        append_status(app::status_text(app::Status::LogFileNotOk));
+    }
     // The standard application icon replaces the class icons on this window.
     const HICON application_icon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
     SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(application_icon));
@@ -173,8 +199,8 @@ LRESULT MainWindow::on_nc_destroy(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 LRESULT MainWindow::on_timer(UINT message, WPARAM wparam, LPARAM lparam) {
-    // Every timer message drives the lifecycle, whatever its id.
-    app::timer_step(app_, *this);
+    // Every timer message drives the lifecycle, which tells the timers apart.
+    app::timer_message(app_, *this, static_cast<std::uintptr_t>(wparam));
     return DefWindowProcA(window_, message, wparam, lparam);
 }
 
@@ -228,6 +254,7 @@ INT_PTR CALLBACK MainWindow::about_procedure(HWND dialog, UINT message, WPARAM w
 
 void MainWindow::append_status(const char* text) {
     append_status_line(status_bar_, status_log_, text);
+    log_file_.write(text);
 }
 
 void MainWindow::show_window(int mode) { ShowWindow(window_, mode); }
@@ -237,6 +264,12 @@ void MainWindow::start_timer(std::uint32_t period_ms) {
 }
 
 void MainWindow::stop_timer() { KillTimer(window_, app::kBridgeTimerId); }
+
+void MainWindow::start_retry_timer(std::uint32_t period_ms) {
+    SetTimer(window_, app::kRetryTimerId, period_ms, nullptr);
+}
+
+void MainWindow::stop_retry_timer() { KillTimer(window_, app::kRetryTimerId); }
 
 void MainWindow::sleep(std::uint32_t milliseconds) { Sleep(milliseconds); }
 

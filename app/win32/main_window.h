@@ -6,8 +6,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <exception>
+#include <string>
 
 #include "app/lifecycle.h"
+#include "app/win32/log_file.h"
 
 namespace corvane::win32 {
 
@@ -20,6 +23,11 @@ public:
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
+    // With a path, every status line also goes to that file. Called before
+    // create(): a file that cannot be opened is reported by one status line
+    // right after "Status : INIT...".
+    void open_log_file(const std::string& path);
+
     // Registers the class once; the result is not examined because a failed
     // registration shows as a failed creation.
     static void register_class(HINSTANCE instance, const char* class_name);
@@ -31,11 +39,19 @@ public:
 
     HWND handle() const { return window_; }
 
+    // An exception escaping a message handler cannot pass through the
+    // system's frames that called the window procedure: it is kept here, the
+    // message loop is ended, and the entry point rethrows it once the loop
+    // has returned.
+    void rethrow_failure() const;
+
     // app::Shell
     void append_status(const char* text) override;
     void show_window(int mode) override;
     void start_timer(std::uint32_t period_ms) override;
     void stop_timer() override;
+    void start_retry_timer(std::uint32_t period_ms) override;
+    void stop_retry_timer() override;
     void sleep(std::uint32_t milliseconds) override;
 
 private:
@@ -70,6 +86,7 @@ private:
     LRESULT exit_pressed();
 
     void create_child_controls();
+    LRESULT fail(std::exception_ptr failure);
 
     app::App& app_;
     HINSTANCE instance_ = nullptr;
@@ -78,6 +95,9 @@ private:
     HWND exit_button_ = nullptr;
     HWND status_bar_ = nullptr;
     HWND status_log_ = nullptr;
+    LogFile log_file_;
+    bool log_file_failed_ = false;
+    std::exception_ptr failure_;
 };
 
 }  // namespace corvane::win32

@@ -9,6 +9,8 @@
 
 #include <INIReader.h>
 
+#include <cstdio>
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -16,6 +18,7 @@
 #include "app/settings.h"
 #include "app/win32/main_window.h"
 #include "app/win32/resource_ids.h"
+#include "app/win32/single_instance.h"
 #include "bridge/bridge.h"
 #include "platform/win32_os.h"
 
@@ -26,6 +29,8 @@ constexpr char kErrorTitle[] = "Error!";
 constexpr char kSettingsLoadFailed[] = "loading corvane.ini failed!";
 constexpr char kInitInstanceFailed[] = "Window InitInstance Failed!";
 constexpr int kTextBufferSize = 100;
+constexpr char kUnexpectedError[] = "Corvane stopped after an unexpected error: ";
+constexpr int kFailureExitCode = 1;
 
 struct Program {
     Win32Os os;
@@ -94,6 +99,8 @@ int run(Program& program, HINSTANCE instance) {
     const app::Settings settings = app::read_settings(settings_store);
     program.app.tick_period_ms = settings.tick_period_ms;
     program.app.start_minimised_flag = settings.start_minimised_flag;
+    program.app.retry_seconds = settings.retry_seconds;
+    program.window.open_log_file(settings.log_file);
 
     // A failed open is no start-up error: the first check reports it.
     app::open_links(program.app);
@@ -124,17 +131,50 @@ int run(Program& program, HINSTANCE instance) {
             DispatchMessageA(&message);
         }
     }
+    program.window.rethrow_failure();
     return static_cast<int>(message.wParam);
+}
+
+// An exception that escapes start-up or a message (memory exhausted by an
+// enormous corvane.ini, say) ends the program with a box saying so instead
+// of an abrupt termination; the links are closed as on every other path.
+// No bridge cycle runs while the box is up. Nothing here allocates: memory
+// may be what ran out.
+int report_failure(Program* program, const char* what) {
+    if (program != nullptr) {
+        program->window.stop_timer();
+    }
+    char text[256];
+    std::snprintf(text, sizeof text, "%s%s", kUnexpectedError, what);
+    show_error(text);
+    return kFailureExitCode;
 }
 
 }  // namespace
 }  // namespace corvane::win32
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // Settled before anything is read or opened: a second start touches no link.
+    const corvane::win32::SingleInstance single_instance;
+    if (single_instance.another_is_running()) {
+        corvane::win32::bring_running_instance_forward(instance);
+        return 0;
+    }
     using corvane::win32::Program;
-    const auto program = std::make_unique<Program>();
-    const int exit_code = corvane::win32::run(*program, instance);
+    using corvane::win32::report_failure;
+    std::unique_ptr<Program> program;
+    int exit_code = 0;
+    try {
+        program = std::make_unique<Program>();
+        exit_code = corvane::win32::run(*program, instance);
+    } catch (const std::exception& failure) {
+        exit_code = report_failure(program.get(), failure.what());
+    } catch (...) {
+        exit_code = report_failure(program.get(), "unknown exception");
+    }
     // End of process: the aircraft link, then the FSUIPC link, on every path.
-    corvane::app::close_links(program->app);
+    if (program) {
+        corvane::app::close_links(program->app);
+    }
     return exit_code;
 }

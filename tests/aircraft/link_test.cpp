@@ -23,6 +23,7 @@ public:
     std::vector<std::string> calls;
 
     Handle find_window(const char* c) override { return fake_.find_window(c); }
+    bool is_window(Handle w) override { return fake_.is_window(w); }
     std::uint32_t register_message(const char* n) override { return fake_.register_message(n); }
     std::uint16_t add_atom(const char* n) override { return fake_.add_atom(n); }
     void delete_atom(std::uint16_t a) override { fake_.delete_atom(a); }
@@ -144,14 +145,21 @@ TEST_F(AircraftLinkTest, SimulatorIsLookedUpOnlyWhileMissing) {
     const std::size_t registrations = fake.register_message_calls;
     aircraft::close(link, fake);
 
-    // Close keeps both; a later open looks neither up again, even when the
-    // window has gone meanwhile.
+    // Close keeps both, and a later open looks neither up again while the
+    // window still exists.
     EXPECT_EQ(link.simulator_window, FakeOs::kFs98mainWindow);
-    fake.has_fs98main = false;
     ASSERT_EQ(aircraft::open(link, fake, 0), 0);
     EXPECT_EQ(fake.find_window_calls, 2u);
+    aircraft::close(link, fake);
+
+    // A restarted simulator: the old window is gone, the next open finds the
+    // new one. The message id stays.
+    fake.restart_simulator();
+    ASSERT_EQ(aircraft::open(link, fake, 0), 0);
+    EXPECT_EQ(fake.find_window_calls, 3u);
+    EXPECT_EQ(link.simulator_window, fake.fs98main_window());
+    EXPECT_NE(link.simulator_window, FakeOs::kFs98mainWindow);
     EXPECT_EQ(fake.register_message_calls, registrations);
-    EXPECT_EQ(link.simulator_window, FakeOs::kFs98mainWindow);
     aircraft::close(link, fake);
 }
 
@@ -257,6 +265,42 @@ TEST_F(AircraftLinkTest, SnapshotsCopyTheBlockSizesAndKeepTheirContentsWhileClos
     EXPECT_FALSE(aircraft::snapshot_sdk1(link, *blocks));
     EXPECT_EQ(blocks->sdk1[0], 0x5A);
     EXPECT_EQ(aircraft::data_valid_field(*blocks), 1);
+}
+
+// The add-on writes its block while we copy it. A copy torn by such a write
+// is taken again until it equals the view, at most three copies; a quiet
+// block is not copied at all.
+TEST(SnapshotCopy, TornCopiesAreTakenAgainUpToThreeTimes) {
+    struct Row {
+        const char* name;
+        int torn_copies;  // copies during which the add-on writes; -1: block already in step
+        int copies;
+        bool in_step;     // the block equals the view afterwards
+    };
+    const Row rows[] = {
+        {"quiet block", -1, 0, true},   {"clean copy", 0, 1, true},
+        {"one torn copy", 1, 2, true},  {"two torn copies", 2, 3, true},
+        {"always torn", 100, 3, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        unsigned char view[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+        unsigned char block[8] = {};
+        if (row.torn_copies < 0) std::memcpy(block, view, sizeof block);
+        int torn = row.torn_copies;
+        // Half the block is copied, then the add-on moves a value that spans
+        // both halves, then the other half is copied.
+        const auto tearing_copy = [&](unsigned char* to, const unsigned char* from, std::size_t n) {
+            std::memcpy(to, from, n / 2);
+            if (torn-- > 0) {
+                ++view[3];
+                ++view[4];
+            }
+            std::memcpy(to + n / 2, from + n / 2, n - n / 2);
+        };
+        EXPECT_EQ(aircraft::copy_settled(block, view, sizeof block, tearing_copy), row.copies);
+        EXPECT_EQ(std::memcmp(block, view, sizeof block) == 0, row.in_step);
+    }
 }
 
 }  // namespace

@@ -31,6 +31,10 @@ public:
         record("start timer " + std::to_string(period_ms));
     }
     void stop_timer() override { record("stop timer"); }
+    void start_retry_timer(std::uint32_t period_ms) override {
+        record("start retry timer " + std::to_string(period_ms));
+    }
+    void stop_retry_timer() override { record("stop retry timer"); }
     void sleep(std::uint32_t milliseconds) override {
         record("sleep " + std::to_string(milliseconds));
     }
@@ -130,10 +134,12 @@ struct World {
     RecordingShell shell;
 };
 
-Settings settings_with(std::int32_t tick_period_ms, std::int32_t start_minimised_flag) {
+Settings settings_with(std::int32_t tick_period_ms, std::int32_t start_minimised_flag,
+                       std::int32_t retry_seconds = 0) {
     Settings settings;
     settings.tick_period_ms = tick_period_ms;
     settings.start_minimised_flag = start_minimised_flag;
+    settings.retry_seconds = retry_seconds;
     return settings;
 }
 
@@ -427,6 +433,38 @@ TEST(Lifecycle, SecondAutomaticAttemptSucceeds) {
     EXPECT_EQ(w.app.link_status, 0);
 }
 
+// The simulator restarts between two ticks: the old window is gone, so the
+// exchange fails and the next tick reconnects to the new one. Its first
+// cycle writes every exported value; commands go to the new window, and its
+// counters count from zero.
+TEST(Lifecycle, RestartedSimulatorIsBridgedAgainWithinTwoTicks) {
+    World w;
+    w.simulator_up();
+    w.aircraft_up();
+    w.fake.aircraft()->set_window(5, 12000);
+    w.fake.server.set_u16(0x9400, 0xFFFF);
+    w.fake.server.set_u8(0x94F8, 9);
+    w.start();
+    timer_step(w.app, w.shell);
+    ASSERT_EQ(w.fake.server.u16_at(0x943A), 12000);
+    w.fake.aircraft()->clear_commands();
+    w.shell.calls.clear();
+
+    w.fake.restart_simulator();
+    w.fake.server.set_u16(0x9400, 0xFFFF);
+    timer_step(w.app, w.shell);
+    EXPECT_EQ(w.app.link_status, fsuipc::kSendFailedWithError);
+    timer_step(w.app, w.shell);
+    expect_calls(w.shell.calls,
+                 join({kAutoStart, kAutoAttempt, kReconnectStart, {kOk, kShow, "start timer 20"}}));
+
+    w.fake.server.set_u8(0x94F8, 1);
+    timer_step(w.app, w.shell);
+    EXPECT_EQ(w.fake.server.last_exchange().count(fsuipc::kRecordWrite), 33u + 38u + 109u);
+    EXPECT_EQ(w.fake.server.u16_at(0x943A), 12000);
+    EXPECT_EQ(w.fake.aircraft()->commands(), (std::vector<sim::PostedCommand>{{628, 0}}));
+}
+
 TEST(Lifecycle, TickAfterAFailedStartReconnectsWithoutACycle) {
     World w;
     w.simulator_up();
@@ -446,6 +484,134 @@ TEST(Lifecycle, TickAfterAFailedStartReconnectsWithoutACycle) {
     EXPECT_EQ(sends_before_reconnect, sends) << "a cycle ran on a broken link";
     const Calls attempt_ifly = join({kAutoAttempt, kReconnectStart, {kIflyNotOk, kShow}});
     expect_calls(w.shell.calls, join({kAutoStart, attempt_ifly, attempt_ifly, {kAutoFailed}}));
+}
+
+// ---- automatic retry while waiting (Retry=N) ------------------------------------
+
+const std::string kStopRetry = "stop retry timer";
+std::string start_retry(int seconds) { return "start retry timer " + std::to_string(seconds * 1000); }
+const std::uintptr_t kBridgeTick = kBridgeTimerId;
+const std::uintptr_t kRetryTick = kRetryTimerId;
+
+TEST(Retry, ZeroKeepsEveryTimerMessageATimerStep) {
+    // Waiting after a start without the aircraft; with Retry=0 nothing arms a
+    // retry and a message with the retry timer's id is a plain timer step.
+    World w;
+    w.simulator_up();
+    w.start();
+    expect_calls(w.shell.calls, {kIflyNotOk, kShow});
+    w.shell.calls.clear();
+
+    timer_message(w.app, w.shell, kRetryTick);
+
+    const Calls attempt_ifly = join({kAutoAttempt, kReconnectStart, {kIflyNotOk, kShow}});
+    expect_calls(w.shell.calls, join({kAutoStart, attempt_ifly, attempt_ifly, {kAutoFailed}}));
+}
+
+TEST(Retry, RetriesEveryPeriodWhileWaitingUntilBridging) {
+    World w(settings_with(20, 0, 3));
+    w.start();  // no simulator yet
+    expect_calls(w.shell.calls, {kFsuipcNotOk, kShow, start_retry(3)});
+
+    // Each retry is "Run!" with its usual lines, then the next one is armed.
+    const Calls failed_retry =
+        join({{kStopRetry}, kReconnectStart, {kFsuipcNotOk, kShow, start_retry(3)}});
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        w.shell.calls.clear();
+        timer_message(w.app, w.shell, kRetryTick);
+        expect_calls(w.shell.calls, failed_retry);
+    }
+
+    // The simulator arrives: the next retry bridges and arms nothing.
+    w.simulator_up();
+    w.aircraft_up();
+    w.shell.calls.clear();
+    timer_message(w.app, w.shell, kRetryTick);
+    expect_calls(w.shell.calls, join({{kStopRetry}, kReconnectStart, {kOk, kShow, start_timer(20)}}));
+    EXPECT_EQ(w.app.link_status, 0);
+
+    // Bridging: ticks run quietly, a late retry message does nothing.
+    w.shell.calls.clear();
+    const std::string area = w.bridge.client.area_name;
+    const std::size_t sends = w.fake.sends;
+    timer_message(w.app, w.shell, kBridgeTick);
+    timer_message(w.app, w.shell, kRetryTick);
+    timer_message(w.app, w.shell, kBridgeTick);
+    expect_calls(w.shell.calls, {});
+    EXPECT_GE(w.fake.sends, sends + 2);
+    EXPECT_EQ(w.bridge.client.area_name, area) << "a late retry reconnected";
+}
+
+TEST(Retry, ArmedOnceAfterAFailedAutomaticReconnect) {
+    World w(settings_with(20, 0, 1));
+    start_bridging(w);
+    w.fake.aircraft()->set_data_valid(0);
+    w.aircraft_gone();
+
+    timer_message(w.app, w.shell, kBridgeTick);
+
+    // Not between the two attempts: only once the program is left waiting.
+    const Calls attempt_ifly = join({kAutoAttempt, kReconnectStart, {kIflyNotOk, kShow}});
+    expect_calls(w.shell.calls, join({kAutoStart, attempt_ifly, attempt_ifly,
+                                      {kAutoFailed, start_retry(1)}}));
+}
+
+TEST(Retry, RunDuringTheWaitTakesOver) {
+    struct Row {
+        const char* name;
+        bool simulator_at_run;
+        Calls ending;
+    };
+    const Row rows[] = {
+        {"Run! connects: the retry timer stays stopped", true, {kOk, kShow, start_timer(20)}},
+        {"Run! fails: the next retry is a full period away", false,
+         {kFsuipcNotOk, kShow, start_retry(5)}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        World w(settings_with(20, 0, 5));
+        w.start();
+        w.shell.calls.clear();
+        if (row.simulator_at_run) {
+            w.simulator_up();
+            w.aircraft_up();
+        }
+        manual_reconnect(w.app, w.shell);
+        expect_calls(w.shell.calls, join({{kStopRetry}, kReconnectStart, row.ending}));
+    }
+}
+
+TEST(Retry, NeverInsideAReconnect) {
+    // Whatever dispatches a retry message in the middle of a reconnect (a
+    // wait, a modal loop), no second reconnect starts inside the first.
+    World w(settings_with(20, 0, 2));
+    w.simulator_up();
+    w.start();  // waiting, retry armed
+    int nested = 0;
+    w.shell.after_call = [&](const std::string& call) {
+        if (call.rfind("sleep", 0) == 0 && nested == 0) {
+            ++nested;
+            timer_message(w.app, w.shell, kRetryTick);
+            --nested;
+        }
+    };
+
+    // A retry, "Run!", and a stray bridge tick whose automatic reconnect waits.
+    const Calls ifly_retry =
+        join({{kStopRetry}, kReconnectStart, {kIflyNotOk, kShow, start_retry(2)}});
+    w.shell.calls.clear();
+    timer_message(w.app, w.shell, kRetryTick);
+    expect_calls(w.shell.calls, ifly_retry);
+    w.shell.calls.clear();
+    manual_reconnect(w.app, w.shell);
+    expect_calls(w.shell.calls, ifly_retry);
+    w.shell.calls.clear();
+    timer_message(w.app, w.shell, kBridgeTick);
+    const Calls attempt_ifly = join({kAutoAttempt, kReconnectStart, {kIflyNotOk, kShow}});
+    expect_calls(w.shell.calls, join({{kNotOk, kStop, kStopRetry, kShow}, attempt_ifly,
+                                      attempt_ifly, {kAutoFailed, start_retry(2)}}));
+    // Start, retry, "Run!", two automatic attempts: five opens, no more.
+    EXPECT_TRUE(w.area_name_ends_with(":5")) << w.bridge.client.area_name;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// corvane.ini: the tick period and start minimised flag as start-up reads them,
-// from text and from a real file, across the integer forms inih accepts.
+// corvane.ini: the tick period, start minimised flag, retry period and log
+// file as start-up reads them, from text and from a real file, across the
+// integer forms inih accepts.
 #include <gtest/gtest.h>
 
 #include <INIReader.h>
@@ -60,6 +61,33 @@ TEST(Settings, TickPeriodFromEveryIntegerForm) {
         EXPECT_EQ(settings.tick_period_ms, row.expected)
             << "Speed=" << (row.text ? row.text : "<missing>");
     }
+}
+
+TEST(Settings, RetryPeriodClampsTo0Through3600) {
+    const IntegerRow rows[] = {
+        {nullptr, 0}, {"abc", 0},        {"-1", 0},        {"0", 0},
+        {"1", 1},     {"0x10", 16},      {"3600", 3600},   {"3601", 3600},
+        {"-99999999999", 0},             {"99999999999", 3600},
+    };
+    for (const IntegerRow& row : rows) {
+        std::string ini = "[General]\nSpeed=35\n";
+        if (row.text != nullptr) {
+            ini += std::string("Retry=") + row.text + "\n";
+        }
+        const Settings settings = read_settings_text(ini);
+        EXPECT_EQ(settings.retry_seconds, row.expected)
+            << "Retry=" << (row.text ? row.text : "<missing>");
+        EXPECT_EQ(settings.tick_period_ms, 35);
+    }
+}
+
+TEST(Settings, LogFileIsThePathAsWritten) {
+    EXPECT_EQ(read_settings_text("[General]\nSpeed=20\n").log_file, "");
+    EXPECT_EQ(read_settings_text("[general]\nlogfile = C:\\Cockpit Logs\\corvane.log \n").log_file,
+              "C:\\Cockpit Logs\\corvane.log");
+    EXPECT_EQ(read_settings_text("[Minimize]\nLogFile=corvane.log\n").log_file, "");
+    // As the README writes it: a comment after the key leaves no path.
+    EXPECT_EQ(read_settings_text("[General]\nLogFile=      ; none\n").log_file, "");
 }
 
 TEST(Settings, IntegerReadingSaturatesAt32Bits) {

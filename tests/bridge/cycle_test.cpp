@@ -8,7 +8,6 @@
 #include <limits>
 
 #include "bridge/bridge.h"
-#include "bridge/change_only.h"
 #include "common/numbers.h"
 #include "tests/support/alloc_counter.h"
 #include "tests/support/bridge_fixture.h"
@@ -22,6 +21,7 @@ using testing::FakeOs;
 constexpr std::uint32_t kAltitudeDisplay = 0x943A;
 constexpr int kAltitudeWindow = 5;
 constexpr std::size_t kCommandReads = 14;
+constexpr std::size_t kExportedValues = 33 + 38 + 109;
 
 // The reads every cycle queues, in order.
 void expect_command_reads(const sim::ServedExchange& exchange) {
@@ -126,19 +126,60 @@ TEST_F(BridgeTest, ZeroValueIsNotWrittenUntilItBecomesNonZero) {
     EXPECT_EQ(fake.server.u16_at(kAltitudeDisplay), 100);
 }
 
-TEST_F(BridgeTest, RefusedWriteIsNotRetriedUntilTheValueChangesAgain) {
+// The writes of a failed exchange are lost while the shadows claim them
+// delivered: the next cycle that gets through writes every exported value,
+// however many failed cycles, invalid data and reconnects came between.
+TEST_F(BridgeTest, AfterAFailedExchangeTheNextCycleThatGetsThroughWritesEverything) {
+    fake.server.set_u16(0x9400, 0xFFFF);  // no command word: one exchange a cycle
     ASSERT_EQ(cycle(), 0);
-    // With the FSUIPC link closed every request is refused (code 9).
-    fsuipc::close(bridge->client, fake);
     aircraft->set_window(kAltitudeWindow, 12000);
-    EXPECT_EQ(cycle(), fsuipc::kNotOpen);
-    ASSERT_EQ(fsuipc::open(bridge->client, fake, 0, bridge->link_result_code), 1);
+    fake.server_silent = true;
+    EXPECT_EQ(cycle(), fsuipc::kSendFailedNoError);
+    EXPECT_EQ(cycle(), fsuipc::kSendFailedNoError);  // the retry fails too
+    fake.server_silent = false;
+    aircraft->set_data_valid(0);
+    EXPECT_EQ(cycle(), bridge::kAircraftDataMissing);
+    bridge::close_links(*bridge);
+    ASSERT_EQ(bridge::open_links(*bridge), 0);
+    aircraft->set_data_valid(1);
+
     ASSERT_EQ(cycle(), 0);
-    EXPECT_FALSE(fake.server.last_exchange().has_write(kAltitudeDisplay));
-    EXPECT_NE(fake.server.u16_at(kAltitudeDisplay), 12000);
-    aircraft->set_window(kAltitudeWindow, 12100);
+    EXPECT_EQ(fake.server.last_exchange().count(fsuipc::kRecordWrite), kExportedValues);
+    EXPECT_EQ(fake.server.u16_at(kAltitudeDisplay), 12000);
     ASSERT_EQ(cycle(), 0);
-    EXPECT_EQ(fake.server.u16_at(kAltitudeDisplay), 12100);
+    EXPECT_EQ(fake.server.last_exchange().count(fsuipc::kRecordWrite), 0u);
+}
+
+// A restarted simulator: new windows, offsets all zero, counters from 0.
+TEST_F(BridgeTest, ARestartedSimulatorGetsEveryValueBackAndNoStaleCommand) {
+    aircraft->set_window(kAltitudeWindow, 12000);
+    aircraft->poke_i32(sim::Block::Sdk1, 0x0018, 1);  // a lamp
+    fake.server.set_u16(0x9400, 0xFFFF);
+    fake.server.set_u8(0x94F8, 200);  // step counter
+    fake.server.set_u8(0x94F0, 7);    // altitude knob
+    fake.server.set_u8(0x9428, 42);   // value byte
+    ASSERT_EQ(cycle(), 0);
+    ASSERT_EQ(cycle(), 0);
+    unsigned char before[0x94F0 - 0x9402];
+    std::memcpy(before, fake.server.space() + 0x9402, sizeof before);
+    aircraft->clear_commands();
+
+    fake.restart_simulator();
+    fake.server.set_u16(0x9400, 0xFFFF);
+    bridge::close_links(*bridge);
+    ASSERT_EQ(bridge::open_links(*bridge), 0);
+    ASSERT_EQ(bridge->link.simulator_window, fake.fs98main_window());
+    ASSERT_EQ(cycle(), 0);
+    EXPECT_EQ(fake.server.last_exchange().count(fsuipc::kRecordWrite), kExportedValues);
+    before[0x9428 - 0x9402] = 0;  // the value byte is the panel's, not exported
+    EXPECT_EQ(std::memcmp(fake.server.space() + 0x9402, before, sizeof before), 0);
+    EXPECT_TRUE(aircraft->commands().empty());
+
+    fake.server.set_u8(0x94F8, 1);
+    ASSERT_EQ(cycle(), 0);
+    EXPECT_EQ(aircraft->commands(), (std::vector<sim::PostedCommand>{{628, 0}}));
+    ASSERT_EQ(cycle(), 0);
+    EXPECT_EQ(fake.server.last_exchange().count(fsuipc::kRecordWrite), 0u);
 }
 
 TEST_F(BridgeTest, WithoutSimulatorWindowValuesAreExportedButNothingIsPosted) {
@@ -248,91 +289,14 @@ TEST_F(BridgeTest, ThousandCyclesAllocateNothing) {
     ASSERT_EQ(cycle(), 0);
     testing::AllocationScope scope;
     for (int i = 0; i < 1000; ++i) {
-        // Something changes every cycle, so writes are queued too.
+        // Something changes every cycle, so writes are queued too, and one
+        // exchange fails, so one cycle writes everything.
         aircraft->poke_i32(sim::Block::Sdk1, 0x0018, i & 1);
-        if (cycle() != 0) break;
+        fake.server_silent = i == 500;
+        if (cycle() != (i == 500 ? fsuipc::kSendFailedNoError : 0)) break;
     }
     EXPECT_EQ(scope.allocations(), 0u);
     EXPECT_EQ(cycle(), 0);
-}
-
-// The change-only mechanism on its own, with the three forms.
-class ChangeOnlyTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        fake.has_uipcmain = true;
-        ASSERT_EQ(fsuipc::open(*client, fake, 0, code), 1);
-    }
-    void exchange() { ASSERT_EQ(fsuipc::process(*client, fake, code), 1); }
-
-    FakeOs fake;
-    std::unique_ptr<fsuipc::Client> client = std::make_unique<fsuipc::Client>();
-    std::int32_t code = 0;
-    bridge::Writer out{*client, code};
-};
-
-TEST_F(ChangeOnlyTest, DoubleFormWritesTheLowSixteenBitsOfTheTruncatedScaledValue) {
-    struct Case {
-        double value;
-        double scale;
-        std::uint16_t written;
-    };
-    const Case cases[] = {
-        {65535.0, 1.0, 0xFFFF}, {-7900.0, 1.0, 0xE124}, {2.75, 1.0, 0x0002},
-        {-2.75, 1.0, 0xFFFE},   {70000.0, 1.0, 0x1170}, {0.0625, 1000.0, 0x003E},
-        {-0.0625, 1000.0, 0xFFC2}, {std::nan(""), 1.0, 0x0000},
-        {std::numeric_limits<double>::infinity(), 1.0, 0x0000}, {3e9, 1.0, 0x0000},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.value);
-        fake.server.set_u16(0x9480, 0xAAAA);
-        double shadow = 0.5;  // anything but the value
-        bridge::write_double_if_changed(out, 0x9480, c.value, c.scale, shadow);
-        exchange();
-        EXPECT_EQ(fake.server.u16_at(0x9480), c.written);
-        EXPECT_EQ(std::memcmp(&shadow, &c.value, sizeof shadow), 0) << "shadow keeps the source";
-    }
-}
-
-TEST_F(ChangeOnlyTest, EqualValuesQueueNothingButNaNAlwaysCountsAsChanged) {
-    double shadow = 2.5;
-    bridge::write_double_if_changed(out, 0x9480, 2.5, 1.0, shadow);
-    EXPECT_EQ(client->next_free, 0u);
-    shadow = std::nan("");
-    bridge::write_double_if_changed(out, 0x9480, shadow, 1.0, shadow);
-    EXPECT_NE(client->next_free, 0u);
-
-    std::int32_t int_shadow = 258;
-    const std::uint32_t used = client->next_free;
-    bridge::write_integer_if_changed(out, 0x9472, 1, 258, int_shadow);
-    EXPECT_EQ(client->next_free, used);
-    bridge::write_integer_if_changed(out, 0x9472, 1, 514, int_shadow);  // same low byte
-    EXPECT_GT(client->next_free, used);
-    EXPECT_EQ(int_shadow, 514);
-}
-
-TEST_F(ChangeOnlyTest, RefusedWriteStillUpdatesTheShadowAndLeavesItsCode) {
-    fsuipc::close(*client, fake);
-    double shadow = 0.0;
-    std::int32_t int_shadow = 0;
-    bridge::write_double_if_changed(out, 0x9480, 12.0, 1.0, shadow);
-    EXPECT_EQ(code, fsuipc::kNotOpen);
-    EXPECT_EQ(shadow, 12.0);
-    bridge::write_integer_if_changed(out, 0x9472, 1, -1, int_shadow);
-    EXPECT_EQ(int_shadow, -1);
-}
-
-TEST_F(ChangeOnlyTest, IntegerFormWritesOnlyItsLowBytes) {
-    fake.server.set_u16(0x9480, 0xAAAA);
-    fake.server.set_u8(0x9482, 0xAA);
-    std::int32_t shadow = 0;
-    bridge::write_integer_if_changed(out, 0x9480, 1, -1, shadow);
-    std::int32_t wide_shadow = 0;
-    bridge::write_integer_if_changed(out, 0x9481, 1, 0x0102, wide_shadow);
-    exchange();
-    EXPECT_EQ(fake.server.byte_at(0x9480), 0xFF);
-    EXPECT_EQ(fake.server.byte_at(0x9481), 0x02);
-    EXPECT_EQ(fake.server.byte_at(0x9482), 0xAA);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "aircraft/link.h"
-#include "bridge/change_only.h"
+#include "export/change_only.h"
 #include "export/export.h"
 #include "fsuipc/client.h"
 #include "sim/offset_server.h"
@@ -77,7 +77,7 @@ protected:
     testing::FakeOs fake;
     fsuipc::Client client;
     std::int32_t link_result_code = 0;
-    bridge::Writer out{client, link_result_code};
+    data_export::Writer out{client, link_result_code};
     aircraft::Snapshots blocks;
 };
 

@@ -16,6 +16,9 @@ namespace {
 
 constexpr unsigned char kPoison = 0xEE;
 
+// While a batch is built the area reads as empty from its start (a server
+// handling a timed-out send late must not see half of it); at the send it
+// holds exactly the records, back to back, and the terminator.
 TEST_F(ClientTest, RecordsAreLaidOutBackToBackAndEndWithATerminator) {
     open_ok();
     std::memset(client->area_start, 0xCC, 128);
@@ -26,7 +29,7 @@ TEST_F(ClientTest, RecordsAreLaidOutBackToBackAndEndWithATerminator) {
     ASSERT_EQ(read(*client, 0x1234, 0, destination, code), 1);
     ASSERT_EQ(read(*client, 0x5678, 1, nullptr, code), 1);
     const unsigned char expected[] = {
-        2, 0, 0, 0, 0x02, 0x94, 0, 0, 3, 0, 0, 0, 1, 2, 3,                 // write
+        0, 0, 0, 0, 0x02, 0x94, 0, 0, 3, 0, 0, 0, 1, 2, 3,                 // write, id still 0
         1, 0, 0, 0, 0x00, 0x94, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 0, 0,        // read, list entry 2
         1, 0, 0, 0, 0x34, 0x12, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0,              // bare read, entry 3
         1, 0, 0, 0, 0x78, 0x56, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0,           // no destination: 0
@@ -36,8 +39,16 @@ TEST_F(ClientTest, RecordsAreLaidOutBackToBackAndEndWithATerminator) {
         EXPECT_EQ(client->area_start[i], expected[i]) << "byte " << i;
     }
     ASSERT_EQ(process(*client, os, code), 1);
+    EXPECT_EQ(load_u32(client->area_start), kRecordWrite);
     EXPECT_EQ(load_u32(client->area_start + sizeof expected - 4), kRecordEnd);
     EXPECT_EQ(client->next_free, 0u);
+    EXPECT_EQ(os.server.last_exchange().record_count, 4u);
+
+    // After a send that never got through, a late handling finds nothing.
+    ASSERT_EQ(write(*client, 0x9402, 3, source, code), 1);
+    os.server_silent = true;
+    EXPECT_EQ(process(*client, os, code), 0);
+    EXPECT_EQ(load_u32(client->area_start), kRecordEnd);
 }
 
 // used + size + header + 4 may reach the limit exactly, not one byte beyond;

@@ -32,7 +32,7 @@ protected:
         std::vector<sim::PostedCommand> out;
         const std::uint32_t message = fake.message_id(aircraft::kCommandMessageName);
         for (const RecordedPost& p : fake.posts) {
-            if (p.window == FakeOs::kFs98mainWindow && p.message == message) {
+            if (p.window == fake.fs98main_window() && p.message == message) {
                 out.push_back({static_cast<std::uint32_t>(p.wparam),
                                static_cast<std::int32_t>(p.lparam)});
             }

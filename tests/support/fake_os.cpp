@@ -25,6 +25,8 @@ constexpr std::uint32_t kErrorNotEnoughMemory = 8;
 constexpr std::uint32_t kErrorInvalidWindowHandle = 1400;
 
 constexpr Handle kFirstMappingHandle = 0x2000;
+// A restarted simulator's windows get handles this far from the last ones.
+constexpr Handle kWindowGenerationStep = 0x10000;
 constexpr std::uint16_t kFirstAtom = 0xC000;
 constexpr std::uint32_t kFirstMessage = 0xC000;
 
@@ -228,12 +230,30 @@ void FakeOs::set_last_error(std::uint32_t value) { impl_->last_error = value; }
 Handle FakeOs::find_window(const char* class_name) {
     ++find_window_calls;
     if (has_uipcmain && std::strcmp(class_name, kServerClass) == 0) {
-        return kUipcmainWindow;
+        return uipcmain_window();
     }
     if (has_fs98main && std::strcmp(class_name, kSimulatorClass) == 0) {
-        return kFs98mainWindow;
+        return fs98main_window();
     }
     return kNoHandle;
+}
+
+bool FakeOs::is_window(Handle window) {
+    return (has_uipcmain && window == uipcmain_window()) ||
+           (has_fs98main && window == fs98main_window());
+}
+
+Handle FakeOs::uipcmain_window() const {
+    return kUipcmainWindow + window_generation_ * kWindowGenerationStep;
+}
+
+Handle FakeOs::fs98main_window() const {
+    return kFs98mainWindow + window_generation_ * kWindowGenerationStep;
+}
+
+void FakeOs::restart_simulator() {
+    ++window_generation_;
+    std::memset(server.space(), 0, sim::kOffsetSpaceSize);
 }
 
 std::uint32_t FakeOs::register_message(const char* name) {
@@ -362,9 +382,7 @@ bool FakeOs::send_with_timeout(Handle window, std::uint32_t message, std::uintpt
         impl_->last_error = send_failure_error;
         return false;
     }
-    const bool window_exists = (window == kUipcmainWindow && has_uipcmain) ||
-                               (window == kFs98mainWindow && has_fs98main);
-    if (!window_exists) {
+    if (!is_window(window)) {
         impl_->last_error = kErrorInvalidWindowHandle;
         return false;
     }
@@ -391,7 +409,7 @@ void FakeOs::post(Handle window, std::uint32_t message, std::uintptr_t wparam,
                   std::intptr_t lparam) {
     posts.push_back(RecordedPost{window, message, wparam, lparam});
     const std::uint32_t command_message = impl_->command_message;
-    if (aircraft_ && has_fs98main && window == kFs98mainWindow && command_message != 0 &&
+    if (aircraft_ && has_fs98main && window == fs98main_window() && command_message != 0 &&
         message == command_message) {
         aircraft_->on_command(static_cast<std::uint32_t>(wparam),
                               static_cast<std::int32_t>(lparam));

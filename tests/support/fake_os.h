@@ -43,6 +43,14 @@ public:
     bool has_fs98main = false;
     static constexpr Handle kUipcmainWindow = 0x1001;
     static constexpr Handle kFs98mainWindow = 0x1002;
+    // The handles of the two windows; the constants above until the first
+    // restart_simulator().
+    Handle uipcmain_window() const;
+    Handle fs98main_window() const;
+    // The simulator restarts: its windows are created anew with new handles
+    // (the old ones no longer exist) and the offset space starts empty.
+    // Which windows exist stays as it was.
+    void restart_simulator();
 
     // Publish the stand-in aircraft: creates the two named mappings (4017 and
     // 6773 bytes, zero-filled) and a model over them; SDK1 0x0EEC is left 0.
@@ -93,6 +101,7 @@ public:
 
     // ---- Os ------------------------------------------------------------------
     Handle find_window(const char* class_name) override;
+    bool is_window(Handle window) override;
     std::uint32_t register_message(const char* name) override;
     std::uint16_t add_atom(const char* name) override;
     void delete_atom(std::uint16_t atom) override;
@@ -114,6 +123,7 @@ private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
     std::unique_ptr<sim::AircraftModel> aircraft_;
+    Handle window_generation_ = 0;
 };
 
 }  // namespace corvane::testing

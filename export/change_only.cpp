@@ -1,13 +1,13 @@
 // The change-only write: compare with the shadow, queue, update the shadow.
-#include "bridge/change_only.h"
+#include "export/change_only.h"
 
 #include "common/numbers.h"
 
-namespace corvane::bridge {
+namespace corvane::data_export {
 
 void write_double_if_changed(Writer& out, std::uint32_t offset, double value, double scale,
                              double& shadow) {
-    if (value == shadow) {
+    if (value == shadow && !out.resynchronise) {
         return;
     }
     unsigned char scratch[2];
@@ -18,7 +18,7 @@ void write_double_if_changed(Writer& out, std::uint32_t offset, double value, do
 
 void write_integer_if_changed(Writer& out, std::uint32_t offset, std::uint32_t size,
                               std::int32_t value, std::int32_t& shadow) {
-    if (value == shadow) {
+    if (value == shadow && !out.resynchronise) {
         return;
     }
     unsigned char scratch[4];
@@ -27,4 +27,4 @@ void write_integer_if_changed(Writer& out, std::uint32_t offset, std::uint32_t s
     shadow = value;
 }
 
-}  // namespace corvane::bridge
+}  // namespace corvane::data_export

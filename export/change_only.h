@@ -5,19 +5,25 @@
 // the shadow is updated whether or not the client accepted the request: a
 // refused value goes out again only after it changes once more. Shadows start
 // at 0 and nothing ever resets them.
+//
+// A resynchronising writer queues every value, changed or not: after an
+// exchange whose writes may have been lost, or against a server that holds
+// none of our values, the shadows no longer tell what the server holds.
 #pragma once
 
 #include <cstdint>
 
 #include "fsuipc/client.h"
 
-namespace corvane::bridge {
+namespace corvane::data_export {
 
 // Where the export stages queue their writes: the client and the link result
-// code that every request stores its code in.
+// code that every request stores its code in, and whether every value is
+// written this time (the shadows are updated all the same).
 struct Writer {
     fsuipc::Client& client;
     std::int32_t& link_result_code;
+    bool resynchronise = false;
 };
 
 // Double form: 2 bytes, the low 16 bits of the value times scale truncated
@@ -31,4 +37,4 @@ void write_double_if_changed(Writer& out, std::uint32_t offset, double value, do
 void write_integer_if_changed(Writer& out, std::uint32_t offset, std::uint32_t size,
                               std::int32_t value, std::int32_t& shadow);
 
-}  // namespace corvane::bridge
+}  // namespace corvane::data_export

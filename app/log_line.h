@@ -1,0 +1,24 @@
+// A status line as the log file keeps it: the local time in ISO 8601 with
+// milliseconds, a space, the line itself, CR LF. Portable, so the format is
+// tested natively; the Win32 shell supplies the time and writes the line.
+#pragma once
+
+#include <string>
+
+namespace corvane::app {
+
+// A moment of local time, as Windows' GetLocalTime gives it.
+struct LocalTime {
+    int year;
+    int month;        // 1..12
+    int day;          // 1..31
+    int hour;         // 0..23
+    int minute;       // 0..59
+    int second;       // 0..59
+    int millisecond;  // 0..999
+};
+
+// "2024-03-09T07:05:02.041 Status : OK\r\n" for text "Status : OK".
+std::string timestamped_line(const LocalTime& time, const char* text);
+
+}  // namespace corvane::app

@@ -1,0 +1,27 @@
+// The log file's line: every field zero-padded to its ISO 8601 width, the
+// status text unchanged, one CR LF.
+#include <gtest/gtest.h>
+
+#include "app/log_line.h"
+
+namespace corvane::app {
+namespace {
+
+TEST(LogLine, TimestampThenTextThenLineBreak) {
+    const struct {
+        LocalTime time;
+        const char* text;
+        const char* expected;
+    } rows[] = {
+        {{2024, 3, 9, 7, 5, 2, 41}, "Status : OK", "2024-03-09T07:05:02.041 Status : OK\r\n"},
+        {{1999, 12, 31, 23, 59, 59, 999}, "Status : LOG FILE NOT OK",
+         "1999-12-31T23:59:59.999 Status : LOG FILE NOT OK\r\n"},
+        {{2025, 1, 1, 0, 0, 0, 0}, "", "2025-01-01T00:00:00.000 \r\n"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(timestamped_line(row.time, row.text), row.expected);
+    }
+}
+
+}  // namespace
+}  // namespace corvane::app

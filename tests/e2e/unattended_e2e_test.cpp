@@ -1,0 +1,257 @@
+// End to end: what lets Corvane run an evening unattended. Retry=N brings
+// bridging back by itself once the aircraft is there again (and without the
+// key nothing happens until "Run!"), a second corvane.exe leaves the running
+// one alone, and LogFile keeps every status line with its time.
+#include "tests/e2e/e2e_support.h"
+
+#include <cctype>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace corvane;
+using namespace corvane::e2e;
+using Lines = std::vector<std::string>;
+
+constexpr DWORD kWindowTimeoutMs = 20000;
+constexpr DWORD kLineTimeoutMs = 20000;
+constexpr DWORD kExitTimeoutMs = 10000;
+// Longer than a retry period of 2 s plus a reconnect's 1 s wait.
+constexpr DWORD kQuietMs = 4000;
+
+constexpr char kInit[] = "Status : INIT...";
+constexpr char kLoading[] = "Status : LOADING";
+constexpr char kOk[] = "Status : OK";
+constexpr char kIflyNotOk[] = "Status : IFLY NOT OK";
+constexpr char kFsuipcNotOk[] = "Status : FSUIPC NOT OK";
+constexpr char kReconnecting[] = "Status : RECONNECTING";
+constexpr char kNotOk[] = "Status : NOT OK";
+constexpr char kAutoIn2[] = "Status : AUTORECONNECT IN 2 SECS";
+constexpr char kAutoFailed[] = "Status : AUTORECONNECT FAILED";
+constexpr char kLogFileNotOk[] = "Status : LOG FILE NOT OK";
+
+constexpr std::uint32_t kStepCounter = 0x94F8;
+constexpr std::uint32_t kStepUpCommand = 628;
+
+// corvane.exe in a folder of its own, with the given corvane.ini.
+struct Program {
+    TempFolder folder;
+    AppProcess process;
+    HWND window = nullptr;
+
+    bool launch(Checks& t, const std::string& settings) {
+        const std::string path = app_path();
+        if (!E2E_CHECK(t, !path.empty()) || !E2E_CHECK(t, folder.write_file("corvane.ini", settings)) ||
+            !E2E_CHECK(t, process.start(path, folder.path()))) {
+            return false;
+        }
+        window = process.wait_window(kMainWindowClass, kWindowTimeoutMs);
+        return E2E_CHECK(t, window != nullptr);
+    }
+    Lines lines() const { return log_lines(status_log(window)); }
+    bool wait_for_lines(std::size_t count) const {
+        return wait_for_log_count(window, count, kLineTimeoutMs);
+    }
+    void exit(Checks& t) {
+        E2E_CHECK(t, press_button(window, kExitButtonId));
+        DWORD code = 1;
+        E2E_CHECK(t, process.wait_exit(kExitTimeoutMs, &code));
+        E2E_CHECK_EQ(t, code, 0);
+    }
+};
+
+Lines join(Lines a, const Lines& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+bool exchanges_grow(SimHost& sim, std::size_t by) {
+    const std::size_t start = sim_exchanges(sim);
+    return wait_until([&] { return sim_exchanges(sim) >= start + by; }, kLineTimeoutMs);
+}
+
+bool publish_valid_aircraft(SimHost& sim) {
+    const bool published = sim.publish_aircraft();
+    sim_set_data_valid(sim, 1);
+    return published;
+}
+
+// ---------------------------------------------------------------------------
+
+void retry_resumes_bridging(Checks& t) {
+    t.begin("Retry=2: aircraft withdrawn, two automatic attempts fail, then a retry every 2 s");
+    SimHost sim;
+    if (!E2E_CHECK(t, sim.start())) {
+        return;
+    }
+    sim_set_data_valid(sim, 1);
+    Program program;
+    if (!program.launch(t, "[General]\nSpeed=20\nRetry=2\n")) {
+        return;
+    }
+    Lines expected = {kInit, kLoading, kOk};
+    E2E_CHECK(t, program.wait_for_lines(expected.size()));
+
+    // The aircraft is reloaded: its data turns invalid and the blocks go away.
+    sim_set_data_valid(sim, 0);
+    sim.withdraw_aircraft();
+    const Lines failed_attempt = {kAutoIn2, kReconnecting, kIflyNotOk};
+    expected = join(join(join(expected, {kNotOk}), failed_attempt), failed_attempt);
+    expected = join(expected, {kAutoFailed, kReconnecting, kIflyNotOk});
+    E2E_CHECK(t, program.wait_for_lines(expected.size()));
+    E2E_CHECK_LINES(t, program.lines(), expected);
+
+    t.begin("Retry=2: the aircraft is back; bridging resumes by itself within a retry period");
+    if (!E2E_CHECK(t, publish_valid_aircraft(sim))) {
+        return;
+    }
+    const ULONGLONG published_at = GetTickCount64();
+    const bool resumed = wait_until(
+        [&] {
+            const Lines lines = program.lines();
+            return !lines.empty() && lines.back() == kOk;
+        },
+        kLineTimeoutMs, 20);
+    const unsigned long long took = GetTickCount64() - published_at;
+    t.note("bridging resumed %llu ms after the aircraft came back", took);
+    E2E_CHECK(t, resumed);
+    // At most one retry period, then the reconnect's own 1 s wait.
+    E2E_CHECK(t, took <= 2000 + 1000 + 1500);
+    // Every retry in between wrote just a manual reconnect's lines.
+    const Lines lines = program.lines();
+    E2E_CHECK(t, lines.size() >= expected.size() + 2);
+    for (std::size_t i = expected.size(); i + 1 < lines.size(); i += 2) {
+        t.row("line %zu", i + 1);
+        E2E_CHECK_STR(t, lines[i], kReconnecting);
+        E2E_CHECK_STR(t, lines[i + 1], i + 2 == lines.size() ? kOk : kIflyNotOk);
+    }
+    t.row("after the retries");
+    E2E_CHECK(t, exchanges_grow(sim, 10));
+    program.exit(t);
+}
+
+void without_retry_only_run(Checks& t) {
+    t.begin("no Retry key, LogFile set: waiting stays quiet until Run!");
+    SimHost sim(HostOptions{ServerClass::Fs98main, false});
+    if (!E2E_CHECK(t, sim.start())) {
+        return;
+    }
+    Program program;
+    constexpr char kEarlierRun[] = "a line of an earlier run";
+    if (!E2E_CHECK(t, program.folder.write_file("corvane.log", std::string(kEarlierRun) + "\r\n")) ||
+        !program.launch(t, "[General]\nSpeed=20\nLogFile=corvane.log\n")) {
+        return;
+    }
+    Lines expected = {kInit, kIflyNotOk};
+    E2E_CHECK(t, program.wait_for_lines(expected.size()));
+    E2E_CHECK(t, publish_valid_aircraft(sim));
+    E2E_CHECK(t, !wait_for_log_count(program.window, expected.size() + 1, kQuietMs));
+    E2E_CHECK(t, press_button(program.window, kRunButtonId));
+    expected = join(expected, {kReconnecting, kOk});
+    E2E_CHECK(t, program.wait_for_lines(expected.size()));
+    E2E_CHECK_LINES(t, program.lines(), expected);
+
+    t.begin("LogFile: appended, readable while open, the window's lines each with a timestamp");
+    const std::string path = program.folder.file_path("corvane.log");
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (!E2E_CHECK(t, file != INVALID_HANDLE_VALUE)) {
+        program.exit(t);
+        return;
+    }
+    std::string text(65536, '\0');
+    DWORD read = 0;
+    ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
+    CloseHandle(file);
+    text.resize(read);
+    Lines file_lines = log_lines(text);
+    if (E2E_CHECK(t, !file_lines.empty())) {
+        E2E_CHECK_STR(t, file_lines.front(), kEarlierRun);
+        file_lines.erase(file_lines.begin());
+    }
+    // "2024-03-09T07:05:02.041 " before each line: ISO 8601, milliseconds.
+    const std::string shape = "dddd-dd-ddTdd:dd:dd.ddd ";
+    Lines texts;
+    for (const std::string& line : file_lines) {
+        bool stamped = line.size() > shape.size();
+        for (std::size_t i = 0; stamped && i < shape.size(); ++i) {
+            stamped = shape[i] == 'd' ? std::isdigit(static_cast<unsigned char>(line[i])) != 0
+                                      : line[i] == shape[i];
+        }
+        if (!E2E_CHECK(t, stamped)) {
+            t.note("not stamped: \"%s\"", line.c_str());
+        }
+        texts.push_back(stamped ? line.substr(shape.size()) : line);
+    }
+    E2E_CHECK_LINES(t, texts, expected);
+    program.exit(t);
+}
+
+void log_file_not_opened(Checks& t) {
+    t.begin("LogFile in a folder that does not exist: one status line says so");
+    Program program;
+    if (!program.launch(t, "[General]\nLogFile=no such folder\\corvane.log\n")) {
+        return;
+    }
+    const Lines expected = {kInit, kLogFileNotOk, kFsuipcNotOk};
+    E2E_CHECK(t, program.wait_for_lines(expected.size()));
+    E2E_CHECK_LINES(t, program.lines(), expected);
+    program.exit(t);
+}
+
+void second_instance(Checks& t) {
+    t.begin("a second corvane.exe restores the first's window and exits with 0");
+    SimHost sim;
+    if (!E2E_CHECK(t, sim.start())) {
+        return;
+    }
+    sim_set_data_valid(sim, 1);
+    Program first;
+    if (!first.launch(t, "[General]\nSpeed=20\n[Minimize]\nScreen=1\n")) {
+        return;
+    }
+    const Lines expected = {kInit, kLoading, kOk};
+    E2E_CHECK(t, first.wait_for_lines(expected.size()));
+    E2E_CHECK(t, window_info(first.window).iconic);
+
+    TempFolder folder;
+    AppProcess second;
+    E2E_CHECK(t, folder.write_file("corvane.ini", "[General]\nSpeed=20\n"));
+    E2E_CHECK(t, second.start(app_path(), folder.path()));
+    DWORD code = 1;
+    E2E_CHECK(t, second.wait_exit(kExitTimeoutMs, &code));
+    E2E_CHECK_EQ(t, code, 0);
+    E2E_CHECK(t, wait_until([&] { return !window_info(first.window).iconic; }, kWindowTimeoutMs));
+
+    t.begin("the first keeps bridging alone: one post per counter step");
+    E2E_CHECK_LINES(t, first.lines(), expected);
+    sim.with_aircraft([](sim::AircraftModel* aircraft) { aircraft->clear_commands(); });
+    sim_set_u8(sim, kStepCounter, 1);
+    E2E_CHECK(t, wait_for_commands(sim, 1, kLineTimeoutMs));
+    // Plenty of ticks for a second bridge's post to arrive too.
+    E2E_CHECK(t, exchanges_grow(sim, 20));
+    const std::vector<sim::PostedCommand> posted = sim_commands(sim);
+    if (E2E_CHECK_EQ(t, posted.size(), 1)) {
+        E2E_CHECK_EQ(t, posted[0].command, kStepUpCommand);
+    }
+    first.exit(t);
+}
+
+}  // namespace
+
+int main() {
+    Checks t;
+#if !defined(__WINE__)
+    // A Windows build without a settings reader has no corvane.exe to start.
+    if (app_path().empty()) {
+        t.note("corvane.exe was not built: nothing to test here");
+        return t.finish();
+    }
+#endif
+    log_file_not_opened(t);
+    second_instance(t);
+    without_retry_only_run(t);
+    retry_resumes_bridging(t);
+    return t.finish();
+}
