@@ -168,7 +168,9 @@ void check_settings(Checks& t, const fs::path& path) {
     const corvane::app::Settings read = corvane::app::read_settings(reader);
     const corvane::app::Settings defaults;
     t.expect(read.tick_period_ms == defaults.tick_period_ms &&
-                 read.start_minimised_flag == defaults.start_minimised_flag,
+                 read.start_minimised_flag == defaults.start_minimised_flag &&
+                 read.retry_seconds == defaults.retry_seconds &&
+                 read.log_file == defaults.log_file,
              "the settings reader gives the defaults");
     t.expect(reader.HasValue(corvane::app::kSpeedSection, corvane::app::kSpeedKey) &&
                  reader.HasValue(corvane::app::kMinimizeSection, corvane::app::kMinimizeKey),
