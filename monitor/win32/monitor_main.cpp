@@ -102,20 +102,23 @@ void show(Monitor& m) {
     win32::draw(m.output, m.frame);
 }
 
-// Reads the labels file named by --labels; false with the reason said.
+// Reads the labels file named by --labels (a Windows path, as the user
+// gave it); false with the reason said.
 bool load_labels(Monitor& m, Labels& labels) {
     const std::string& path = m.options.labels_file;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
         say(m, "cannot read the labels file " + path);
         return false;
     }
     std::string csv;
     char chunk[4096];
-    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) {
-        csv.append(chunk, n);
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) {
+        csv.append(chunk, got);
     }
-    std::fclose(file);
+    CloseHandle(file);
     std::string error;
     if (!parse_labels(csv, labels, error)) {
         say(m, path + " " + error);
@@ -225,7 +228,8 @@ int run(Monitor& m) {
             const std::int32_t failure = m.code;
             fsuipc::close(m.client, m.os);
             if (m.mode == Mode::WriteOnly) {
-                say(m, std::string("writing the inputs failed (") + fsuipc_problem(failure) + ")");
+                say(m, std::string("the exchange with FSUIPC failed (") + fsuipc_problem(failure) +
+                           "); the inputs may not have been written");
                 return kExitFailed;
             }
             m.status.connected = false;

@@ -107,6 +107,15 @@ void refusals(Checks& t) {
             E2E_CHECK_EQ(t, output.find('\n'), output.size() - 1);
         }
     }
+    t.row("%s", "--labels missing.csv");
+    {
+        DWORD code = 0;
+        std::string output;
+        if (run_monitor(t, folder, "--labels missing.csv", code, output)) {
+            E2E_CHECK_EQ(t, code, kExitUsage);
+            E2E_CHECK_STR(t, output, "corvane-monitor: cannot read the labels file missing.csv\n");
+        }
+    }
     t.row("%s", "--help");
     DWORD code = 1;
     std::string output;
@@ -236,15 +245,17 @@ void with_corvane(Checks& t) {
         E2E_CHECK(t, sim_commands(sim) == expected);
     }
 
-    t.begin("the live view, redirected, shows the block by name");
+    t.begin("the live view, redirected, shows the block by name and by the builder's labels");
     AppProcess view;
     const std::string view_log = folder.file_path("view.log");
-    if (E2E_CHECK(t, view.start_logged(monitor_path(), folder.path(), "--interval 100", view_log)) &&
+    E2E_CHECK(t, folder.write_file("labels.csv", "offset,label\r\n0x9440,\"Standby, left\"\r\n"));
+    if (E2E_CHECK(t, view.start_logged(monitor_path(), folder.path(), "--interval 100 --labels labels.csv",
+                                       view_log)) &&
         E2E_CHECK(t, wait_until([&] { return contains(read_file(view_log), "\n94FA "); }, kStartMs))) {
         const std::string frame = read_file(view_log);
         the_value_of(t, frame, "943A altitude ", bridged ? "10300" : "10000");
         the_value_of(t, frame, "9438 heading ", "123");
-        the_value_of(t, frame, "9440 ", "-----");
+        the_value_of(t, frame, "9440 Standby, left ", "-----");
         the_value_of(t, frame, "94F0 altitude knob ", "3");
         the_value_of(t, frame, "94F8 step counter 0 ", "254");
     }
