@@ -76,10 +76,11 @@ void name_field(Field& field, const std::string& label) {
             break;
         case Section::PanelValues: {
             const data_export::PanelRow& row = panel_row(field);
-            std::snprintf(text, sizeof text, "panel value SDK1 0x%04X", static_cast<unsigned>(row.source));
             if (scaled(row)) {
                 std::snprintf(text, sizeof text, "panel value SDK1 0x%04X x%g",
                               static_cast<unsigned>(row.source), row.scale);
+            } else {
+                std::snprintf(text, sizeof text, "panel value SDK1 0x%04X", static_cast<unsigned>(row.source));
             }
             field.name = e.name.empty() ? std::string(text) : e.name;
             std::snprintf(text, sizeof text, "%u %04X%s", static_cast<unsigned>(e.size),

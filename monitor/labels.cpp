@@ -182,7 +182,8 @@ bool parse_labels(const std::string& csv, Labels& labels, std::string& error) {
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
         }
-        if (trimmed(line).empty() || trimmed(line)[0] == kComment) {
+        const std::string content = trimmed(line);
+        if (content.empty() || content[0] == kComment) {
             continue;
         }
         if (!split_line(line, fields)) {
