@@ -4,7 +4,7 @@
 // Corvane posts, and prints the offset block and every command it receives.
 // For the demo, and for trying cockpit hardware without a simulator.
 //
-//   corvane-sim [--seconds N] [--uipcmain] [--no-aircraft] [--turn-knobs]
+//   corvane-sim [--seconds N] [--uipcmain] [--no-aircraft] [--turn-knobs] [--no-dump]
 //   corvane-sim --offset-map
 #include <cstdio>
 #include <cstdlib>
@@ -40,6 +40,7 @@ struct Options {
     unsigned long seconds = 0;  // 0: run until killed
     bool turn_knobs = false;
     bool offset_map = false;
+    bool dump = true;  // off when corvane-monitor shows the block instead
     HostOptions host;
 };
 
@@ -59,13 +60,14 @@ constexpr KnobTurn kKnobTurns[] = {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: corvane-sim [--seconds N] [--uipcmain] [--no-aircraft] [--turn-knobs]\n"
+                 "usage: corvane-sim [--seconds N] [--uipcmain] [--no-aircraft] [--turn-knobs] [--no-dump]\n"
                  "       corvane-sim --offset-map\n"
                  "  --seconds N    exit after N seconds (default: run until stopped)\n"
                  "  --uipcmain     serve from a \"UIPCMAIN\" window instead of \"FS98MAIN\"\n"
                  "                 (aircraft commands then have no window to go to)\n"
                  "  --no-aircraft  serve offsets only, publish no aircraft mappings\n"
                  "  --turn-knobs   turn a few knobs now and then, as a hardware client would\n"
+                 "  --no-dump      do not print the offset block (corvane-monitor shows it by name)\n"
                  "  --offset-map   print every offset Corvane writes or reads, and what it means\n");
     return 2;
 }
@@ -84,6 +86,8 @@ bool parse(int argc, char** argv, Options& options) {
             options.turn_knobs = true;
         } else if (std::strcmp(argv[i], "--offset-map") == 0) {
             options.offset_map = true;
+        } else if (std::strcmp(argv[i], "--no-dump") == 0) {
+            options.dump = false;
         } else if (std::strcmp(argv[i], "--no-aircraft") == 0) {
             options.host.publish_aircraft = false;
         } else {
@@ -190,7 +194,7 @@ int main(int argc, char** argv) {
             }
         }
 
-        if (tick % kDumpEveryTicks == 0) {
+        if (options.dump && tick % kDumpEveryTicks == 0) {
             host.with_server([&current](OffsetServer& server) {
                 std::memcpy(current, server.space() + kBlockFirst, kBlockSize);
             });
