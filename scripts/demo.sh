@@ -4,9 +4,14 @@
 # Installs what is missing (as root, from Debian's packages), builds the
 # `wine` preset, starts corvane-sim (offset server plus an animated aircraft
 # whose knobs are turned now and then) and corvane.exe in a temporary working
-# folder with a corvane.ini, lets them run, saves a screenshot of the Corvane
+# folder with a corvane.ini, and corvane-monitor's change log beside
+# corvane-sim's output, lets them run, saves a screenshot of the Corvane
 # window in the build folder (and prints where) and stops everything it
 # started.
+#
+# The change log shown is that of the knob windows and the inputs, where the
+# turned knobs travel through Corvane; the whole log (every offset) is kept
+# in the build folder as demo-changes.log.
 #
 #   scripts/demo.sh                       run for 20 seconds
 #   scripts/demo.sh --update-screenshot   also replace docs/corvane.png, the
@@ -23,7 +28,7 @@ update_screenshot=""
 for argument in "$@"; do
     case "$argument" in
         --update-screenshot) update_screenshot=yes ;;
-        -h|--help) sed -n '2,16s/^# \{0,1\}//p' "$0"; exit 0 ;;
+        -h|--help) sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"; exit 0 ;;
         *) echo "usage: $0 [--update-screenshot]" >&2; exit 2 ;;
     esac
 done
@@ -42,11 +47,16 @@ say() { echo "demo: $*"; }
 scripts/install-deps.sh demo
 
 # ---- build ------------------------------------------------------------------
-say "building corvane.exe and corvane-sim (preset wine)"
+say "building corvane.exe, corvane-sim and corvane-monitor (preset wine)"
 cmake --preset wine -B "$build" >/dev/null
-cmake --build "$build" -j 2 --target corvane corvane-sim
+cmake --build "$build" -j 2 --target corvane corvane-sim corvane-monitor
 app_module="$build/app/win32/corvane.exe.so"
 sim_module="$build/sim/win32/corvane-sim.exe.so"
+monitor_module="$build/monitor/win32/corvane-monitor.exe.so"
+changes="$build/demo-changes.log"
+# Change lines of 0x9400, 0x9428, the knob windows 0x9430-0x943E and the
+# counters 0x94F0-0x94FB.
+shown='^[0-9:.]+ 0x94(00|28|3[02468ACE]|F[0-9A-F]) '
 
 # ---- clean-up of everything started below ------------------------------------
 work=$(mktemp -d /tmp/corvane-demo.XXXXXX)
@@ -118,7 +128,7 @@ fi
 cp packaging/corvane.ini "$work/corvane.ini"
 
 say "starting corvane-sim"
-"$wine" "$sim_module" --turn-knobs --seconds $((seconds + 10)) >"$work/corvane-sim.log" 2>&1 &
+"$wine" "$sim_module" --turn-knobs --no-dump --seconds $((seconds + 10)) >"$work/corvane-sim.log" 2>&1 &
 pids+=($!)
 tail -n +1 -f "$work/corvane-sim.log" &
 pids+=($!)
@@ -131,6 +141,15 @@ say "starting corvane.exe in $work"
 (cd "$work" && exec "$wine" "$app_module") >"$work/corvane.log" 2>&1 &
 app_pid=$!
 pids=("$app_pid" "${pids[@]}")
+
+say "starting corvane-monitor --changes (full log: $changes)"
+"$wine" "$monitor_module" --changes >"$changes" 2>&1 &
+monitor_pid=$!
+pids=("$monitor_pid" "${pids[@]}")
+# Ends by itself once the monitor has ended.
+tail --pid="$monitor_pid" -n +1 -f "$changes" | grep --line-buffered -E "$shown|^corvane-monitor:" |
+    sed -u 's/^/monitor: /' &
+pids+=($!)
 
 say "running for $seconds seconds"
 sleep "$seconds"

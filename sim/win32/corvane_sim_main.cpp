@@ -4,7 +4,7 @@
 // Corvane posts, and prints the offset block and every command it receives.
 // For the demo, and for trying cockpit hardware without a simulator.
 //
-//   corvane-sim [--seconds N] [--uipcmain] [--no-aircraft] [--turn-knobs]
+//   corvane-sim [--seconds N] [--uipcmain] [--no-aircraft] [--turn-knobs] [--no-dump]
 //   corvane-sim --offset-map [--format text|csv|md]
 //   corvane-sim --help | --version
 #include <cstdio>
@@ -54,6 +54,7 @@ struct Options {
     MapFormat format = MapFormat::Text;
     bool help = false;
     bool version = false;
+    bool dump = true;  // off when corvane-monitor shows the block instead
     HostOptions host;
 };
 
@@ -72,7 +73,7 @@ constexpr KnobTurn kKnobTurns[] = {
 };
 
 constexpr char kUsage[] =
-    "usage: corvane-sim [--seconds N] [--uipcmain] [--no-aircraft] [--turn-knobs]\n"
+    "usage: corvane-sim [--seconds N] [--uipcmain] [--no-aircraft] [--turn-knobs] [--no-dump]\n"
     "       corvane-sim --offset-map [--format text|csv|md]\n"
     "       corvane-sim --help | --version\n"
     "  --seconds N    exit after N seconds (default: run until stopped)\n"
@@ -80,6 +81,7 @@ constexpr char kUsage[] =
     "                 (aircraft commands then have no window to go to)\n"
     "  --no-aircraft  serve offsets only, publish no aircraft mappings\n"
     "  --turn-knobs   turn a few knobs now and then, as a hardware client would\n"
+    "  --no-dump      do not print the offset block (corvane-monitor shows it by name)\n"
     "  --offset-map   print every offset Corvane writes or reads, and what it means\n"
     "  --format F     the offset map as text (default), csv or md (Markdown)\n"
     "  --help         print this text\n"
@@ -128,6 +130,8 @@ bool parse(int argc, char** argv, Options& options) {
             options.help = true;
         } else if (std::strcmp(argv[i], "--version") == 0) {
             options.version = true;
+        } else if (std::strcmp(argv[i], "--no-dump") == 0) {
+            options.dump = false;
         } else if (std::strcmp(argv[i], "--no-aircraft") == 0) {
             options.host.publish_aircraft = false;
         } else {
@@ -261,7 +265,7 @@ int main(int argc, char** argv) {
             }
         }
 
-        if (tick % kDumpEveryTicks == 0) {
+        if (options.dump && tick % kDumpEveryTicks == 0) {
             host.with_server([&current](OffsetServer& server) {
                 std::memcpy(current, server.space() + kBlockFirst, kBlockSize);
             });

@@ -310,6 +310,34 @@ AppProcess::~AppProcess() {
 
 bool AppProcess::start(const std::string& program, const std::string& working_folder,
                        const std::string& arguments, bool discard_output) {
+    if (!discard_output) {
+        return launch(program, working_folder, arguments, INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE);
+    }
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    HANDLE nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             &inheritable, OPEN_EXISTING, 0, nullptr);
+    const bool started = launch(program, working_folder, arguments, nul, nul);
+    if (nul != INVALID_HANDLE_VALUE) {
+        CloseHandle(nul);
+    }
+    return started;
+}
+
+bool AppProcess::start_logged(const std::string& program, const std::string& working_folder,
+                              const std::string& arguments, const std::string& output_path) {
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    HANDLE file = CreateFileA(output_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const bool started = launch(program, working_folder, arguments, nullptr, file);
+    CloseHandle(file);
+    return started;
+}
+
+bool AppProcess::launch(const std::string& program, const std::string& working_folder,
+                        const std::string& arguments, HANDLE input, HANDLE output) {
     if (process_ != nullptr || program.empty()) {
         return false;
     }
@@ -319,25 +347,17 @@ bool AppProcess::start(const std::string& program, const std::string& working_fo
     }
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    HANDLE nul = INVALID_HANDLE_VALUE;
-    if (discard_output) {
-        SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-        nul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                          &inheritable, OPEN_EXISTING, 0, nullptr);
-        if (nul != INVALID_HANDLE_VALUE) {
-            startup.dwFlags = STARTF_USESTDHANDLES;
-            startup.hStdInput = nul;
-            startup.hStdOutput = nul;
-            startup.hStdError = nul;
-        }
+    const bool redirected = output != INVALID_HANDLE_VALUE && output != nullptr;
+    if (redirected) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = input;
+        startup.hStdOutput = output;
+        startup.hStdError = output;
     }
     PROCESS_INFORMATION info = {};
     const BOOL created = CreateProcessA(
-        nullptr, &command_line[0], nullptr, nullptr, nul != INVALID_HANDLE_VALUE, 0, nullptr,
+        nullptr, &command_line[0], nullptr, nullptr, redirected, 0, nullptr,
         working_folder.empty() ? nullptr : working_folder.c_str(), &startup, &info);
-    if (nul != INVALID_HANDLE_VALUE) {
-        CloseHandle(nul);
-    }
     if (!created) {
         return false;
     }
@@ -365,6 +385,22 @@ bool AppProcess::wait_exit(DWORD timeout_ms, DWORD* exit_code) {
         *exit_code = code;
     }
     return true;
+}
+
+std::string read_file(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    std::string contents;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) {
+        contents.append(chunk, got);
+    }
+    CloseHandle(file);
+    return contents;
 }
 
 void AppProcess::kill() {

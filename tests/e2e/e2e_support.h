@@ -230,6 +230,11 @@ public:
     // instead of into the test's own output.
     bool start(const std::string& program, const std::string& working_folder,
                const std::string& arguments = std::string(), bool discard_output = false);
+    // Like start(), with the child's standard output and error both going to
+    // the file output_path (created, or emptied), for read_file() to read
+    // while the child still writes.
+    bool start_logged(const std::string& program, const std::string& working_folder,
+                      const std::string& arguments, const std::string& output_path);
     DWORD pid() const { return pid_; }
     bool running() const;
     // Waits for the process to end; false on timeout. exit_code, when given,
@@ -247,9 +252,19 @@ public:
     std::vector<HWND> top_level_windows() const;
 
 private:
+    // Starts the child with its standard input on input and its output and
+    // error on output; an output of INVALID_HANDLE_VALUE leaves the child
+    // the test's own handles.
+    bool launch(const std::string& program, const std::string& working_folder,
+                const std::string& arguments, HANDLE input, HANDLE output);
+
     HANDLE process_ = nullptr;
     DWORD pid_ = 0;
 };
+
+// The whole contents of a file, also one another process still writes;
+// empty when it cannot be read.
+std::string read_file(const std::string& path);
 
 // ---------------------------------------------------------------------------
 // Windows of another process

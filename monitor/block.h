@@ -1,0 +1,74 @@
+// The offset block as corvane-monitor reads it: 0x9400-0x94FB in one read,
+// one field per offset of the program's own offset map, each with the name
+// it goes by and the decoding of its bytes into a value and a text.
+//
+// The fields come from bridge::offset_entries() and the export tables, so
+// the monitor shows exactly what the bridge writes and reads; a builder's
+// own labels (monitor/labels.h) only rename them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "bridge/offset_map.h"
+#include "export/tables.h"
+
+namespace corvane::monitor {
+
+constexpr std::uint32_t kBlockFirst = 0x9400;
+constexpr std::uint32_t kBlockLast = 0x94FB;
+constexpr std::uint32_t kBlockSize = kBlockLast - kBlockFirst + 1;
+
+struct Labels;
+
+// The view groups the fields by what they carry.
+enum class Section : std::uint8_t { Displays, Annunciators, PanelValues, Inputs };
+constexpr int kSectionCount = 4;
+
+struct Field {
+    bridge::OffsetEntry entry;
+    Section section = Section::PanelValues;
+    // The name in change lines: the builder's label, else the program's
+    // name, else what the offset is ("display", "panel value SDK1 0x0FAC").
+    std::string name;
+    // The name beside the offset in the live view; may be empty. Panel
+    // values show their size and source field unless labelled.
+    std::string view_name;
+};
+
+// Every offset of the block, ascending, named with the labels.
+std::vector<Field> make_fields(const Labels& labels);
+
+// The field that starts at offset, or nullptr.
+const Field* find_field(const std::vector<Field>& fields, std::uint32_t offset);
+
+// The field's value in the 252 bytes read at 0x9400: U8 and U16 as they are,
+// S16 sign-extended.
+std::int32_t field_value(const Field& field, const unsigned char* block);
+
+// Bits of room of the annunciator field in a column: 0 (no field), 1, or 2
+// where the row leaves the next weight free for a field of four states
+// (0x9407, 0x940B, 0x941A, 0x941B).
+int annunciator_field_bits(const data_export::AnnunciatorRow& row, int column);
+
+// A value as text: a display's number or "-----" when blank; an annunciator
+// byte as its bit fields, bit 0 first ("1" or "0" per one-bit field, 0..3
+// then "=" for a two-bit field, "-" for a clear bit without a field); any
+// other value as its number. Never longer than kValueTextMax.
+constexpr std::size_t kValueTextMax = 8;
+struct ValueText {
+    char text[kValueTextMax + 1] = {};
+};
+ValueText value_text(const Field& field, std::int32_t value);
+
+// "12:00:01.300", the time in change lines.
+struct TimeOfDay {
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+};
+
+}  // namespace corvane::monitor
