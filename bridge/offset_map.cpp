@@ -196,6 +196,26 @@ const char* type_text(ValueType type) {
     return "";
 }
 
+const char* kind_text(OffsetKind kind) {
+    switch (kind) {
+        case OffsetKind::CommandWord:
+            return "command word";
+        case OffsetKind::Annunciator:
+            return "annunciator";
+        case OffsetKind::ValueByte:
+            return "value byte";
+        case OffsetKind::Display:
+            return "display";
+        case OffsetKind::Panel:
+            return "panel value";
+        case OffsetKind::KnobCounter:
+            return "knob counter";
+        case OffsetKind::StepCounter:
+            return "step counter";
+    }
+    return "";
+}
+
 std::string offset_map() {
     std::string text = "offset  size  panel  type  name: source; encoding\n";
     for (const OffsetEntry& e : offset_entries()) {
@@ -205,6 +225,77 @@ std::string offset_map() {
             text += e.name + ": ";
         }
         text += e.source + "; " + e.scaling + "\n";
+    }
+    return text;
+}
+
+namespace {
+
+// A CSV field, quoted when it holds a separator, a quote or a line break.
+std::string csv_field(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) {
+        return text;
+    }
+    std::string quoted = "\"";
+    for (const char c : text) {
+        quoted += c;
+        if (c == '"') {
+            quoted += '"';
+        }
+    }
+    return quoted + "\"";
+}
+
+// A Markdown table cell: a bar would end the cell early.
+std::string md_cell(const std::string& text) {
+    std::string cell;
+    for (const char c : text) {
+        if (c == '|') {
+            cell += '\\';
+        }
+        cell += c;
+    }
+    return cell;
+}
+
+}  // namespace
+
+std::string offset_map_csv() {
+    std::string text = "offset,size,panel,type,kind,name,source,encoding\n";
+    for (const OffsetEntry& e : offset_entries()) {
+        text += format("0x%04X,%u,%s,%s,", e.offset, e.size, direction_text(e.direction),
+                       type_text(e.type));
+        text += csv_field(kind_text(e.kind)) + "," + csv_field(e.name) + "," +
+                csv_field(e.source) + "," + csv_field(e.scaling) + "\n";
+    }
+    return text;
+}
+
+std::string offset_map_markdown() {
+    std::string text =
+        "# Corvane offset map\n"
+        "\n"
+        "Every offset of the block 0x9400-0x94FB that Corvane writes or reads, one row\n"
+        "each, in offset order. Generated from the program's own tables by\n"
+        "`corvane-sim --offset-map --format md`; do not edit by hand.\n"
+        "\n"
+        "- **Panel**: seen from your panel. `read`: Corvane writes it, your panel\n"
+        "  reads it. `write`: your panel writes it, Corvane reads it.\n"
+        "- **Type**: how to read the bytes, little-endian, not aligned. `U8`: one\n"
+        "  byte; `U16`: two bytes, unsigned; `S16`: two bytes, signed.\n"
+        "- **Source**: the aircraft SDK fields the value comes from (SDK1 or SDK2\n"
+        "  block and byte offset), or what Corvane does with what your panel writes.\n"
+        "- Not listed, never touched by Corvane: 0x9429-0x942F and 0x947D-0x947F.\n"
+        "\n"
+        "The user guide explains the encodings and the inputs in full.\n"
+        "\n"
+        "| Offset | Size | Panel | Type | Kind | Name | Source | Encoding |\n"
+        "|---|---|---|---|---|---|---|---|\n";
+    for (const OffsetEntry& e : offset_entries()) {
+        text += format("| 0x%04X | %u | %s | %s | ", e.offset, e.size, direction_text(e.direction),
+                       type_text(e.type));
+        text += md_cell(kind_text(e.kind)) + " | " + md_cell(e.name) + " | " + md_cell(e.source) +
+                " | " + md_cell(e.scaling) + " |\n";
     }
     return text;
 }

@@ -46,9 +46,15 @@ std::vector<OffsetEntry> offset_entries();
 
 const char* direction_text(Direction direction);  // "read" or "write"
 const char* type_text(ValueType type);            // "U8", "U16" or "S16"
+const char* kind_text(OffsetKind kind);           // "annunciator", "knob counter", ...
 
-// One line per entry, "0x9400  2  write  S16  command word: ...", each
-// ending in "\n", under a heading line.
+// The same entries in three forms, one entry per line or row, in offset
+// order. Text: "0x9400  2  write  S16  command word: ..." under a heading
+// line. CSV: a header row, then offset,size,panel,type,kind,name,source,
+// encoding with RFC 4180 quoting. Markdown: the document committed as
+// docs/offsets.md and shipped as OFFSETS.md, one table row per entry.
 std::string offset_map();
+std::string offset_map_csv();
+std::string offset_map_markdown();
 
 }  // namespace corvane::bridge

@@ -1,10 +1,15 @@
 # Helpers shared by the folder CMakeLists.
 
 # Settings file reader. Native and Winelib builds link Debian's inih; the mingw
-# build fetches release r55 when CORVANE_FETCH_INIH is on (offline: point
-# FETCHCONTENT_SOURCE_DIR_INIH at an inih r55 source tree).
+# build fetches release r55 when CORVANE_FETCH_INIH is on, checked against its
+# SHA-256 digest (offline: point FETCHCONTENT_SOURCE_DIR_INIH at an inih r55
+# source tree; a mirror of the archive: CORVANE_INIH_URL).
 # corvane_inih is the target to link; CORVANE_HAVE_INIH tells whether a
-# library is there to link at all.
+# library is there to link at all (also as a global property, for folders
+# outside app/).
+set(CORVANE_INIH_URL "https://github.com/benhoyt/inih/archive/refs/tags/r55.tar.gz"
+  CACHE STRING "The inih r55 archive the mingw build fetches (its SHA-256 digest is checked)")
+
 function(corvane_find_inih)
   if(TARGET corvane_inih)
     return()
@@ -27,21 +32,32 @@ function(corvane_find_inih)
     target_include_directories(corvane_inih INTERFACE ${INIH_INCLUDE_DIR})
     target_link_libraries(corvane_inih INTERFACE ${INIREADER_LIBRARY} ${INIH_LIBRARY})
     set(CORVANE_HAVE_INIH ON PARENT_SCOPE)
+    set_property(GLOBAL PROPERTY CORVANE_HAVE_INIH ON)
     return()
   endif()
 
   set(src "")
   if(FETCHCONTENT_SOURCE_DIR_INIH)
+    # A local tree (offline builds) is used as it is given.
     set(src "${FETCHCONTENT_SOURCE_DIR_INIH}")
   elseif(CORVANE_FETCH_INIH)
-    # FetchContent stops the configure when the download fails; ask first, so
-    # that a machine without network still gets the compile check below.
-    set(inih_url "https://github.com/benhoyt/inih/archive/refs/tags/r55.tar.gz")
-    file(DOWNLOAD "${inih_url}" STATUS probe TIMEOUT 30 INACTIVITY_TIMEOUT 10)
+    # inih r55, pinned: the archive must have this SHA-256 digest (that of
+    # `git archive --format=tar --prefix=inih-r55/ r55 | gzip -n` of the r55
+    # tag) and is fetched with the server's certificate verified. A digest
+    # that does not match stops the configure.
+    set(inih_sha256 ba55f8ae2a8caf0653f30f48567241e14ea916acfc13481f502d8a9c8f507f68)
+    # FetchContent also stops the configure when the download itself fails;
+    # ask first, so that a machine without network still gets the compile
+    # check below.
+    file(DOWNLOAD "${CORVANE_INIH_URL}" STATUS probe TLS_VERIFY ON TIMEOUT 30 INACTIVITY_TIMEOUT 10)
     list(GET probe 0 probe_code)
     if(probe_code EQUAL 0)
       include(FetchContent)
-      FetchContent_Declare(inih URL "${inih_url}")
+      FetchContent_Declare(inih
+        URL "${CORVANE_INIH_URL}"
+        URL_HASH SHA256=${inih_sha256}
+        TLS_VERIFY ON
+        DOWNLOAD_EXTRACT_TIMESTAMP TRUE)
       FetchContent_GetProperties(inih)
       if(NOT inih_POPULATED)
         FetchContent_Populate(inih)
@@ -58,6 +74,7 @@ function(corvane_find_inih)
     target_include_directories(corvane_inih_lib PUBLIC "${src}" "${src}/cpp")
     target_link_libraries(corvane_inih INTERFACE corvane_inih_lib)
     set(CORVANE_HAVE_INIH ON PARENT_SCOPE)
+    set_property(GLOBAL PROPERTY CORVANE_HAVE_INIH ON)
   else()
     # No inih source at hand: compile against the system headers alone,
     # staged into the build tree so that no other Linux header leaks in.
@@ -67,6 +84,7 @@ function(corvane_find_inih)
     file(COPY /usr/include/INIReader.h /usr/include/ini.h DESTINATION "${stage}")
     target_include_directories(corvane_inih INTERFACE "${stage}")
     set(CORVANE_HAVE_INIH OFF PARENT_SCOPE)
+    set_property(GLOBAL PROPERTY CORVANE_HAVE_INIH OFF)
   endif()
 endfunction()
 

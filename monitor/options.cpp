@@ -142,6 +142,8 @@ struct Parser {
         if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0 ||
             std::strcmp(arg, "/?") == 0) {
             options.help = true;
+        } else if (std::strcmp(arg, "--version") == 0) {
+            options.version = true;
         } else if (std::strcmp(arg, "--view") == 0) {
             options.view = true;
         } else if (std::strcmp(arg, "--changes") == 0) {
@@ -253,6 +255,7 @@ std::string usage_text() {
            "\n"
            "  --step C [+-]N     add N (-127..127) to step counter C, 0..3 (0x94F8..0x94FB)\n"
            "  --help             this text\n"
+           "  --version          the version\n"
            "\n"
            "Inputs are written once, after the first read; without --view or --changes the\n"
            "monitor then exits. It never writes any other offset.\n"

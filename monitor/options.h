@@ -36,6 +36,7 @@ enum class Mode : std::uint8_t {
 
 struct Options {
     bool help = false;
+    bool version = false;
     bool view = false;
     bool changes = false;
     std::uint32_t interval_ms = kDefaultIntervalMs;

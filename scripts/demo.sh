@@ -6,13 +6,16 @@
 # whose knobs are turned now and then) and corvane.exe in a temporary working
 # folder with a corvane.ini, and corvane-monitor's change log beside
 # corvane-sim's output, lets them run, saves a screenshot of the Corvane
-# window to docs/corvane.png and stops everything it started.
+# window in the build folder (and prints where) and stops everything it
+# started.
 #
 # The change log shown is that of the knob windows and the inputs, where the
 # turned knobs travel through Corvane; the whole log (every offset) is kept
 # in the build folder as demo-changes.log.
 #
-#   scripts/demo.sh               run for 20 seconds
+#   scripts/demo.sh                       run for 20 seconds
+#   scripts/demo.sh --update-screenshot   also replace docs/corvane.png, the
+#                                         README's picture, with the new one
 #   DEMO_SECONDS=60 scripts/demo.sh
 #   DEMO_BUILD_DIR=build/other scripts/demo.sh   another build folder
 #
@@ -21,11 +24,21 @@
 # there is no window manager to do it), apart from the tests' prefix.
 set -euo pipefail
 
+update_screenshot=""
+for argument in "$@"; do
+    case "$argument" in
+        --update-screenshot) update_screenshot=yes ;;
+        -h|--help) sed -n '2,/^[^#]/s/^# \{0,1\}//p' "$0"; exit 0 ;;
+        *) echo "usage: $0 [--update-screenshot]" >&2; exit 2 ;;
+    esac
+done
+
 cd "$(dirname "$0")/.."
 root=$(pwd)
 seconds=${DEMO_SECONDS:-20}
 build=$(realpath -m "${DEMO_BUILD_DIR:-$root/build/wine}")
-screenshot="$root/docs/corvane.png"
+# The tracked docs/corvane.png changes only when asked for.
+screenshot="$build/demo/corvane.png"
 wine=/usr/lib/wine/wine64
 
 say() { echo "demo: $*"; }
@@ -99,16 +112,20 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     "$(dirname "$wine")/wineserver" -w
 fi
-# Wine draws the caption buttons with its Marlett font, which this Wine does
-# not find among its own fonts: give the prefix a copy.
+# Wine draws the caption buttons with its Marlett font, which Debian ships in
+# fonts-wine (scripts/install-deps.sh installs it for the demo); this Wine
+# does not look for it there, so the prefix gets a copy.
 fonts="$WINEPREFIX/drive_c/windows/Fonts"
-if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ ! -f "$fonts/marlett.ttf" ]; then
+if [ ! -f /usr/share/wine/fonts/marlett.ttf ]; then
+    say "warning: /usr/share/wine/fonts/marlett.ttf missing (package fonts-wine): caption buttons will show letters"
+elif [ ! -f "$fonts/marlett.ttf" ]; then
     mkdir -p "$fonts"
     cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
 fi
 
 # ---- run ------------------------------------------------------------------------
-printf '[General]\nSpeed=20\n\n[Minimize]\nScreen=0\n' >"$work/corvane.ini"
+# The settings file the zip ships.
+cp packaging/corvane.ini "$work/corvane.ini"
 
 say "starting corvane-sim"
 "$wine" "$sim_module" --turn-knobs --no-dump --seconds $((seconds + 10)) >"$work/corvane-sim.log" 2>&1 &
@@ -146,6 +163,11 @@ if xwininfo -name "$title" >/dev/null 2>&1; then
 else
     import -window root "$screenshot"
     say "no window titled \"$title\" found; screenshot of the whole screen: $screenshot"
+fi
+
+if [ -n "$update_screenshot" ]; then
+    cp "$screenshot" "$root/docs/corvane.png"
+    say "docs/corvane.png updated"
 fi
 
 say "stopping"

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <string>
 
 #include "app/lifecycle.h"
 #include "app/settings.h"
@@ -42,10 +43,54 @@ struct Program {
 
 void show_error(const char* text) { MessageBoxA(nullptr, text, kErrorTitle, MB_ICONERROR); }
 
+// corvane.ini is read from the current folder. When it is not there, the
+// folder of corvane.exe is tried before giving up, so that a shortcut with
+// another working folder still finds the file kept beside the program. That
+// copy is read through the Windows file API, which takes the Windows path
+// GetModuleFileNameA gives on every build, Winelib included. A file too
+// large to be a settings file counts as one that cannot be opened.
+INIReader load_settings_store() {
+    INIReader here(app::kSettingsFileName);
+    if (here.ParseError() >= 0) {
+        return here;
+    }
+    constexpr DWORD kLongestPath = 32768;
+    constexpr LONGLONG kLargestSettingsFile = 1 << 20;
+    std::string path(MAX_PATH, '\0');
+    DWORD length = 0;
+    while ((length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()))) ==
+               path.size() &&
+           path.size() < kLongestPath) {
+        path.resize(path.size() * 2);
+    }
+    const std::size_t folder_end = path.find_last_of("\\/", length);
+    if (length == 0 || length >= path.size() || folder_end == std::string::npos) {
+        return here;
+    }
+    path.replace(folder_end + 1, std::string::npos, app::kSettingsFileName);
+
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return here;
+    }
+    LARGE_INTEGER size = {};
+    std::string text;
+    bool ok = GetFileSizeEx(file, &size) && size.QuadPart <= kLargestSettingsFile;
+    if (ok) {
+        text.resize(static_cast<std::size_t>(size.QuadPart));
+        DWORD read = 0;
+        ok = ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr) &&
+             read == text.size();
+    }
+    CloseHandle(file);
+    return ok ? INIReader(text.data(), text.size()) : here;
+}
+
 // Everything up to the end of the message loop; the settings store lives
 // exactly this long.
 int run(Program& program, HINSTANCE instance) {
-    const INIReader settings_store(app::kSettingsFileName);
+    const INIReader settings_store = load_settings_store();
     // Only a file that cannot be opened is fatal; a malformed line is not.
     if (settings_store.ParseError() < 0) {
         show_error(kSettingsLoadFailed);

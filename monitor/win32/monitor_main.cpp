@@ -18,6 +18,7 @@
 
 #include "platform/windows_api.h"
 
+#include "common/version.h"
 #include "fsuipc/client.h"
 #include "monitor/changes.h"
 #include "monitor/inputs.h"
@@ -259,7 +260,8 @@ int main(int argc, char** argv) {
     std::string error;
     const bool parsed = parse_options(argc, argv, m->options, error);
     m->mode = mode_of(m->options);
-    win32::open_output(m->output, parsed && !m->options.help && m->mode == Mode::View);
+    win32::open_output(m->output, parsed && !m->options.help && !m->options.version &&
+                                      m->mode == Mode::View);
     if (!parsed) {
         say(*m, error + " (corvane-monitor --help shows the usage)");
         win32::close_output(m->output);
@@ -267,6 +269,11 @@ int main(int argc, char** argv) {
     }
     if (m->options.help) {
         win32::write_out(m->output, usage_text());
+        win32::close_output(m->output);
+        return kExitOk;
+    }
+    if (m->options.version) {
+        win32::write_out(m->output, std::string("corvane-monitor ") + CORVANE_VERSION + "\n");
         win32::close_output(m->output);
         return kExitOk;
     }

@@ -5,15 +5,23 @@
 // For the demo, and for trying cockpit hardware without a simulator.
 //
 //   corvane-sim [--seconds N] [--uipcmain] [--no-aircraft] [--turn-knobs] [--no-dump]
-//   corvane-sim --offset-map
+//   corvane-sim --offset-map [--format text|csv|md]
+//   corvane-sim --help | --version
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
+
+#if !defined(__WINE__)
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "platform/windows_api.h"
 
 #include "bridge/offset_map.h"
+#include "common/version.h"
 #include "sim/win32/demo_flight.h"
 #include "sim/win32/sim_host.h"
 
@@ -36,10 +44,16 @@ constexpr DWORD kTickMs = 1000 / corvane::sim::demo::kTicksPerSecond;
 // The dump is refreshed at most this often, and only when it changed.
 constexpr std::uint32_t kDumpEveryTicks = corvane::sim::demo::kTicksPerSecond;
 
+enum class MapFormat { Text, Csv, Markdown };
+
 struct Options {
     unsigned long seconds = 0;  // 0: run until killed
     bool turn_knobs = false;
     bool offset_map = false;
+    bool format_given = false;
+    MapFormat format = MapFormat::Text;
+    bool help = false;
+    bool version = false;
     bool dump = true;  // off when corvane-monitor shows the block instead
     HostOptions host;
 };
@@ -58,18 +72,39 @@ constexpr KnobTurn kKnobTurns[] = {
     {70, 0x94F8, 1, "step counter 0x94F8 +1"},
 };
 
-int usage() {
-    std::fprintf(stderr,
-                 "usage: corvane-sim [--seconds N] [--uipcmain] [--no-aircraft] [--turn-knobs] [--no-dump]\n"
-                 "       corvane-sim --offset-map\n"
-                 "  --seconds N    exit after N seconds (default: run until stopped)\n"
-                 "  --uipcmain     serve from a \"UIPCMAIN\" window instead of \"FS98MAIN\"\n"
-                 "                 (aircraft commands then have no window to go to)\n"
-                 "  --no-aircraft  serve offsets only, publish no aircraft mappings\n"
-                 "  --turn-knobs   turn a few knobs now and then, as a hardware client would\n"
-                 "  --no-dump      do not print the offset block (corvane-monitor shows it by name)\n"
-                 "  --offset-map   print every offset Corvane writes or reads, and what it means\n");
-    return 2;
+constexpr char kUsage[] =
+    "usage: corvane-sim [--seconds N] [--uipcmain] [--no-aircraft] [--turn-knobs] [--no-dump]\n"
+    "       corvane-sim --offset-map [--format text|csv|md]\n"
+    "       corvane-sim --help | --version\n"
+    "  --seconds N    exit after N seconds (default: run until stopped)\n"
+    "  --uipcmain     serve from a \"UIPCMAIN\" window instead of \"FS98MAIN\"\n"
+    "                 (aircraft commands then have no window to go to)\n"
+    "  --no-aircraft  serve offsets only, publish no aircraft mappings\n"
+    "  --turn-knobs   turn a few knobs now and then, as a hardware client would\n"
+    "  --no-dump      do not print the offset block (corvane-monitor shows it by name)\n"
+    "  --offset-map   print every offset Corvane writes or reads, and what it means\n"
+    "  --format F     the offset map as text (default), csv or md (Markdown)\n"
+    "  --help         print this text\n"
+    "  --version      print the version\n";
+
+// Asked for: the text on standard output, success. A mistake: on standard
+// error, failure.
+int usage(bool asked) {
+    std::fputs(kUsage, asked ? stdout : stderr);
+    return asked ? 0 : 2;
+}
+
+bool parse_format(const char* text, MapFormat& format) {
+    if (std::strcmp(text, "text") == 0) {
+        format = MapFormat::Text;
+    } else if (std::strcmp(text, "csv") == 0) {
+        format = MapFormat::Csv;
+    } else if (std::strcmp(text, "md") == 0) {
+        format = MapFormat::Markdown;
+    } else {
+        return false;
+    }
+    return true;
 }
 
 bool parse(int argc, char** argv, Options& options) {
@@ -86,6 +121,15 @@ bool parse(int argc, char** argv, Options& options) {
             options.turn_knobs = true;
         } else if (std::strcmp(argv[i], "--offset-map") == 0) {
             options.offset_map = true;
+        } else if (std::strcmp(argv[i], "--format") == 0 && i + 1 < argc) {
+            options.format_given = true;
+            if (!parse_format(argv[++i], options.format)) {
+                return false;
+            }
+        } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            options.help = true;
+        } else if (std::strcmp(argv[i], "--version") == 0) {
+            options.version = true;
         } else if (std::strcmp(argv[i], "--no-dump") == 0) {
             options.dump = false;
         } else if (std::strcmp(argv[i], "--no-aircraft") == 0) {
@@ -94,7 +138,20 @@ bool parse(int argc, char** argv, Options& options) {
             return false;
         }
     }
-    return true;
+    // A format means nothing without the map.
+    return options.offset_map || !options.format_given;
+}
+
+std::string offset_map_text(MapFormat format) {
+    switch (format) {
+        case MapFormat::Csv:
+            return corvane::bridge::offset_map_csv();
+        case MapFormat::Markdown:
+            return corvane::bridge::offset_map_markdown();
+        case MapFormat::Text:
+            break;
+    }
+    return corvane::bridge::offset_map();
 }
 
 void print_block(const unsigned char* block, double seconds, std::size_t exchanges) {
@@ -115,10 +172,24 @@ void print_block(const unsigned char* block, double seconds, std::size_t exchang
 int main(int argc, char** argv) {
     Options options;
     if (!parse(argc, argv, options)) {
-        return usage();
+        return usage(false);
+    }
+    if (options.help) {
+        return usage(true);
+    }
+    if (options.version) {
+        std::printf("corvane-sim %s\n", CORVANE_VERSION);
+        return 0;
     }
     if (options.offset_map) {
-        std::fputs(corvane::bridge::offset_map().c_str(), stdout);
+        // Binary mode: the documents carry "\n" line ends on every system,
+        // byte for byte the committed docs/offsets.*.
+#if !defined(__WINE__)
+        std::fflush(stdout);
+        _setmode(_fileno(stdout), _O_BINARY);
+#endif
+        const std::string map = offset_map_text(options.format);
+        std::fwrite(map.data(), 1, map.size(), stdout);
         return 0;
     }
     const char* cls = corvane::sim::win32::class_name(options.host.server_class);

@@ -2,7 +2,9 @@
 // the same tables the bridge runs on.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <set>
+#include <sstream>
 
 #include "bridge/offset_map.h"
 
@@ -55,6 +57,96 @@ TEST(OffsetMap, TextListsEachEntryOnItsOwnLine) {
     EXPECT_NE(map.find("0x94FB  1     write  U8    step counter 3: command 667 per step down, 668 "
                        "per step up; "),
               std::string::npos);
+}
+
+// Splits CSV text into rows of fields, undoing RFC 4180 quoting.
+std::vector<std::vector<std::string>> parse_csv(const std::string& text) {
+    std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                rows.back().back() += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                rows.back().back() += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            rows.back().emplace_back();
+        } else if (c == '\n') {
+            rows.emplace_back(1);
+        } else {
+            rows.back().back() += c;
+        }
+    }
+    if (rows.back().size() == 1 && rows.back()[0].empty()) {
+        rows.pop_back();
+    }
+    return rows;
+}
+
+std::string hex(std::uint32_t offset) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%04X", offset);
+    return text;
+}
+
+TEST(OffsetMap, CsvAndMarkdownCarryEveryEntryOnceAndIntact) {
+    const std::vector<OffsetEntry> entries = offset_entries();
+
+    const auto rows = parse_csv(offset_map_csv());
+    ASSERT_EQ(rows.size(), entries.size() + 1);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"offset", "size", "panel", "type", "kind", "name",
+                                                 "source", "encoding"}));
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const OffsetEntry& e = entries[i];
+        SCOPED_TRACE(hex(e.offset));
+        EXPECT_EQ(rows[i + 1], (std::vector<std::string>{
+                                   hex(e.offset), std::to_string(e.size),
+                                   direction_text(e.direction), type_text(e.type),
+                                   kind_text(e.kind), e.name, e.source, e.scaling}));
+    }
+
+    // One table row per entry, starting with its offset, in order.
+    std::istringstream md(offset_map_markdown());
+    std::vector<std::string> row_offsets;
+    for (std::string line; std::getline(md, line);) {
+        if (line.rfind("| 0x", 0) == 0) {
+            row_offsets.push_back(line.substr(2, 6));
+        }
+    }
+    ASSERT_EQ(row_offsets.size(), entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(row_offsets[i], hex(entries[i].offset));
+    }
+}
+
+std::string read_file(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// docs/offsets.md and docs/offsets.csv are committed (and shipped in the
+// zip) as the tables make them; a change to a table must come with them.
+TEST(OffsetMap, CommittedDocumentsMatchTheTables) {
+    const std::string docs = std::string(CORVANE_SOURCE_DIR) + "/docs/";
+    const struct {
+        const char* file;
+        std::string generated;
+    } documents[] = {{"offsets.md", offset_map_markdown()}, {"offsets.csv", offset_map_csv()}};
+    for (const auto& document : documents) {
+        EXPECT_TRUE(read_file(docs + document.file) == document.generated)
+            << "docs/" << document.file << " is out of date with the tables; regenerate it with\n"
+            << "  cmake --build --preset native --target offset-docs\n"
+            << "and commit the result";
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -127,6 +128,38 @@ void missing_settings_file(Checks& t) {
     DWORD code = 1;
     E2E_CHECK(t, program.process.wait_exit(kExitTimeoutMs, &code));
     E2E_CHECK_EQ(t, code, 0);
+}
+
+void settings_beside_the_program(Checks& t) {
+    t.begin("corvane.ini only beside corvane.exe, started from another folder: read from there");
+    SimHost sim;
+    if (start_sim(t, sim, 1) == nullptr) {
+        return;
+    }
+    // A copy of the program in a folder of its own, with Screen=1 beside it:
+    // a minimised window proves the file was read, not the defaults taken.
+    TempFolder program_folder;
+    const std::string built = app_path();
+    const std::string name = built.substr(built.find_last_of('\\') + 1);
+    const std::string copy = program_folder.file_path(name.c_str());
+    if (!E2E_CHECK(t, program_folder.ok()) ||
+        !E2E_CHECK(t, CopyFileA(built.c_str(), copy.c_str(), FALSE)) ||
+        !E2E_CHECK(t, program_folder.write_file("corvane.ini", kSettingsMinimised))) {
+        return;
+    }
+    Program program;
+    if (!E2E_CHECK(t, program.process.start(copy, program.folder.path()))) {
+        return;
+    }
+    program.window = program.process.wait_window(kMainWindowClass, kWindowTimeoutMs);
+    if (!E2E_CHECK(t, program.window != nullptr)) {
+        return;
+    }
+    const Lines expected = {kInit, kLoading, kOk};
+    E2E_CHECK(t, wait_for_lines(program.window, expected.size()));
+    E2E_CHECK_LINES(t, log_lines(status_log(program.window)), expected);
+    E2E_CHECK(t, window_info(program.window).iconic);
+    exit_with_button(t, program);
 }
 
 void no_simulator_then_run(Checks& t) {
@@ -430,6 +463,25 @@ std::string text_of(HWND window) {
     return text;
 }
 
+// The file name, in lower case, of the module that holds a window's
+// procedure.
+std::string window_procedure_module(HWND window) {
+    const LONG_PTR procedure = GetWindowLongPtrW(window, GWLP_WNDPROC);
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCSTR>(procedure), &module)) {
+        return "";
+    }
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(module, path, sizeof path);
+    std::string name = path;
+    name = name.substr(name.find_last_of("\\/") + 1);
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+    return name;
+}
+
 bool ends_with(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() &&
            text.compare(text.size() - tail.size(), std::string::npos, tail) == 0;
@@ -441,6 +493,11 @@ void status_log_append(Checks& t) {
     if (!E2E_CHECK(t, controls.log != nullptr && controls.status_bar != nullptr)) {
         return;
     }
+    // This program carries corvane.exe's manifest, so its controls are the
+    // common controls version 6 ones: their window procedures live in
+    // comctl32, not in user32. The trimming below is checked on those.
+    E2E_CHECK_STR(t, window_procedure_module(controls.log), "comctl32.dll");
+
     win32::append_status_line(controls.status_bar, controls.log, kInit);
     win32::append_status_line(controls.status_bar, controls.log, kOk);
     E2E_CHECK_STR(t, text_of(controls.log), std::string(kInit) + "\r\n" + kOk + "\r\n");
@@ -621,6 +678,47 @@ void resources(Checks& t) {
         }
     }
 
+    t.begin("resources: manifest 1 asks for common controls 6, lists Windows 10/11, no DPI awareness");
+    const unsigned char* manifest_data = nullptr;
+    std::size_t manifest_size = 0;
+    if (E2E_CHECK(t, resource_bytes(MAKEINTRESOURCEA(24), 1, &manifest_data, &manifest_size))) {
+        const std::string manifest(reinterpret_cast<const char*>(manifest_data), manifest_size);
+        E2E_CHECK(t, manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"") !=
+                         std::string::npos);
+        E2E_CHECK(t, manifest.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}") != std::string::npos);
+        E2E_CHECK(t, manifest.find("dpiAware") == std::string::npos);
+    }
+
+    t.begin("resources: version information 2.03 in numbers and words");
+    const unsigned char* version_data = nullptr;
+    std::size_t version_size = 0;
+    if (E2E_CHECK(t, resource_bytes(MAKEINTRESOURCEA(16), 1, &version_data, &version_size))) {
+        // VS_FIXEDFILEINFO follows "VS_VERSION_INFO" at the next 4-byte boundary.
+        const std::string block(reinterpret_cast<const char*>(version_data), version_size);
+        const std::size_t fixed = block.find(std::string("\xBD\x04\xEF\xFE", 4));
+        if (E2E_CHECK(t, fixed != std::string::npos && fixed + 24 <= block.size())) {
+            ResourceReader info(version_data + fixed, version_size - fixed);
+            info.u32();  // signature
+            info.u32();  // structure version
+            E2E_CHECK_EQ(t, info.u32(), (2u << 16) | 3u);  // file version 2.3
+            E2E_CHECK_EQ(t, info.u32(), 0);
+            E2E_CHECK_EQ(t, info.u32(), (2u << 16) | 3u);  // product version 2.3
+        }
+        const auto utf16 = [](const char* text) {
+            std::string wide;
+            for (; *text != '\0'; ++text) {
+                wide += *text;
+                wide += '\0';
+            }
+            return wide;
+        };
+        for (const char* text : {"FileVersion", "ProductVersion", "FileDescription",
+                                 "LegalCopyright", "2.03", "corvane.exe"}) {
+            t.row("%s", text);
+            E2E_CHECK(t, block.find(utf16(text)) != std::string::npos);
+        }
+    }
+
     t.begin("resources: About box 103, an extended template as laid out");
     const unsigned char* data = nullptr;
     std::size_t size = 0;
@@ -703,6 +801,7 @@ int main() {
     }
 #endif
     missing_settings_file(t);
+    settings_beside_the_program(t);
     no_simulator_then_run(t);
     simulator_without_aircraft(t);
     all_ready(t);

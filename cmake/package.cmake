@@ -1,0 +1,39 @@
+# The Windows release: what goes into corvane-<version>-win64.zip, made by
+# CPack (`cmake --build --preset mingw --target package`). Included last by
+# the top-level CMakeLists.txt, so every program target is known here.
+#
+# The documents and the settings file install on the native build too: there
+# a test stages them and checks them with the program's own settings reader,
+# which the offline Windows build has no library for.
+set(CORVANE_PACKAGE_NAME corvane-${PROJECT_VERSION}-win64)
+
+if(CORVANE_TARGET STREQUAL "mingw")
+  foreach(program corvane corvane-sim corvane-monitor)
+    if(TARGET ${program})
+      install(TARGETS ${program} RUNTIME DESTINATION .)
+    endif()
+  endforeach()
+endif()
+install(FILES packaging/corvane.ini packaging/THIRD-PARTY-NOTICES.txt docs/offsets.csv
+  DESTINATION .)
+install(FILES docs/user-guide.md DESTINATION . RENAME USER-GUIDE.md)
+install(FILES docs/offsets.md DESTINATION . RENAME OFFSETS.md)
+install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
+# The panel labels template, once it is part of the tree.
+if(EXISTS ${CMAKE_SOURCE_DIR}/docs/labels.csv)
+  install(FILES docs/labels.csv DESTINATION .)
+endif()
+
+if(CORVANE_TARGET STREQUAL "mingw")
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_NAME corvane)
+  set(CPACK_PACKAGE_VENDOR "the Corvane authors")
+  set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+  set(CPACK_PACKAGE_FILE_NAME ${CORVANE_PACKAGE_NAME})
+  set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "iFly 737NG SDK to FSUIPC offset bridge")
+  # Unpacking gives one folder, corvane-<version>-win64, holding everything.
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+  set(CPACK_STRIP_FILES ON)
+  set(CPACK_SOURCE_GENERATOR "")
+  include(CPack)
+endif()
