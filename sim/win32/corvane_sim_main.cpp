@@ -6,6 +6,7 @@
 //
 //   corvane-sim [--seconds N] [--uipcmain] [--no-aircraft] [--turn-knobs]
 //   corvane-sim --offset-map
+//   corvane-sim --latency SECONDS   (see latency_probe.h)
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,7 @@
 
 #include "bridge/offset_map.h"
 #include "sim/win32/demo_flight.h"
+#include "sim/win32/latency_probe.h"
 #include "sim/win32/sim_host.h"
 
 namespace {
@@ -40,6 +42,7 @@ struct Options {
     unsigned long seconds = 0;  // 0: run until killed
     bool turn_knobs = false;
     bool offset_map = false;
+    unsigned long latency_seconds = 0;  // 0: no latency probe
     HostOptions host;
 };
 
@@ -66,7 +69,8 @@ int usage() {
                  "                 (aircraft commands then have no window to go to)\n"
                  "  --no-aircraft  serve offsets only, publish no aircraft mappings\n"
                  "  --turn-knobs   turn a few knobs now and then, as a hardware client would\n"
-                 "  --offset-map   print every offset Corvane writes or reads, and what it means\n");
+                 "  --offset-map   print every offset Corvane writes or reads, and what it means\n"
+                 "  --latency N    time both roads across a running Corvane for N seconds, then exit\n");
     return 2;
 }
 
@@ -76,6 +80,12 @@ bool parse(int argc, char** argv, Options& options) {
             char* end = nullptr;
             options.seconds = std::strtoul(argv[++i], &end, 10);
             if (end == argv[i] || *end != '\0') {
+                return false;
+            }
+        } else if (std::strcmp(argv[i], "--latency") == 0 && i + 1 < argc) {
+            char* end = nullptr;
+            options.latency_seconds = std::strtoul(argv[++i], &end, 10);
+            if (end == argv[i] || *end != '\0' || options.latency_seconds == 0) {
                 return false;
             }
         } else if (std::strcmp(argv[i], "--uipcmain") == 0) {
@@ -146,6 +156,12 @@ int main(int argc, char** argv) {
         std::printf("corvane-sim: stopping after %lu s\n", options.seconds);
     }
     std::fflush(stdout);
+    if (options.latency_seconds != 0) {
+        const auto report = corvane::sim::win32::run_latency_probe(
+            host, {static_cast<std::uint32_t>(options.latency_seconds)}, stdout);
+        corvane::sim::win32::print_latency_report(stdout, report);
+        return report.bridge_found ? 0 : 1;
+    }
 
     unsigned char shown[kBlockSize] = {};
     unsigned char current[kBlockSize] = {};
