@@ -176,7 +176,8 @@ int queue_command_reads_and_exchange(CommandContext& c) {
     bytes[kValueByteAt] = static_cast<unsigned char>(s.value_byte);
 
     if (s.prepared_reads.destination != bytes) {
-        fsuipc::prepare_reads(s.prepared_reads, kCommandReads.data(), kCommandReads.size(), bytes);
+        fsuipc::prepare_reads(s.prepared_reads, kCommandReads.data(), kCommandReads.size(),
+                              bytes);
     }
     fsuipc::queue_reads(c.client, s.prepared_reads, c.link_result_code);
     if (fsuipc::process(c.client, c.os, c.link_result_code) == 0) {
