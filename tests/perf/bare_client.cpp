@@ -10,6 +10,14 @@
 // --speed is the timer period (default 20, as Corvane's), --seconds ends the
 // program after that long (default: runs until its window is closed). The
 // link is opened on the first tick and again on any tick after a failure.
+//
+// Two clients whose timers tick at a fixed distance from each other do not
+// cost the same: under Wine the one that runs a few milliseconds after the
+// other finds the machine warm and pays up to a quarter less per tick, and
+// which one that is depends on when each happened to start. So every half
+// second this client moves its tick to a random point of the period: over
+// a run both clients see every distance alike. It skips about one tick in
+// 25 doing so, which is why the cost is compared per exchange.
 #include <cstdlib>
 #include <cstring>
 
@@ -26,6 +34,8 @@ using namespace corvane;
 constexpr char kClassName[] = "CORVANE_BARE_CLIENT";
 constexpr char kTitle[] = "Corvane floor: bare client";
 constexpr UINT_PTR kTimerId = 1;
+constexpr UINT_PTR kRephaseTimerId = 2;  // one-shot: restarts the tick timer
+constexpr unsigned kRephaseEveryTicks = 25;
 constexpr UINT kDefaultSpeedMs = 20;
 // Corvane's main window: where it stands, how big, which frame.
 constexpr DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -59,7 +69,18 @@ struct BareClient {
     CycleReads table;
     fsuipc::PreparedReads reads;
     ULONGLONG stop_at = 0;  // 0: never
+    UINT speed_ms = kDefaultSpeedMs;
+    unsigned ticks = 0;
+    std::uint32_t random = 0;
 };
+
+// A random delay of 1 .. speed-1 ms (xorshift; any spread will do).
+UINT random_delay(BareClient& b) {
+    b.random ^= b.random << 13;
+    b.random ^= b.random >> 17;
+    b.random ^= b.random << 5;
+    return b.speed_ms > 1 ? 1 + b.random % (b.speed_ms - 1) : 1;
+}
 
 // One bridge cycle's reads, queued as the bridge queues them, and one exchange.
 void exchange(BareClient& b) {
@@ -83,7 +104,16 @@ LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPAR
                           reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
     }
     auto* b = reinterpret_cast<BareClient*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (b != nullptr && message == WM_TIMER && wparam == kRephaseTimerId) {
+        KillTimer(window, kRephaseTimerId);
+        SetTimer(window, kTimerId, b->speed_ms, nullptr);  // the next tick one period from now
+        return 0;
+    }
     if (b != nullptr && message == WM_TIMER) {
+        if (++b->ticks % kRephaseEveryTicks == 0) {
+            KillTimer(window, kTimerId);
+            SetTimer(window, kRephaseTimerId, random_delay(*b), nullptr);
+        }
         exchange(*b);
         if (b->stop_at != 0 && GetTickCount64() >= b->stop_at) {
             DestroyWindow(window);
@@ -131,6 +161,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
         return 2;
     }
     BareClient b;
+    b.speed_ms = speed_ms;
+    b.random = GetTickCount() | 1;
     fsuipc::prepare_reads(b.reads, b.table.reads, kCounterCount + 2, b.bytes);
     if (seconds != 0) {
         b.stop_at = GetTickCount64() + seconds * 1000;
