@@ -14,7 +14,9 @@
 #   scripts/latency.sh                    Speed=20 and Speed=10, 30 s each
 #   LATENCY_SECONDS=60 scripts/latency.sh
 #   LATENCY_SPEEDS="20" scripts/latency.sh
-#   LATENCY_APP=/path/corvane.exe scripts/latency.sh   another build (MinGW)
+#   LATENCY_APP=/path/corvane.exe LATENCY_BARE=/path/bare-client.exe \
+#       scripts/latency.sh                another build (MinGW: compare it with
+#                                         the bare client of the same build)
 #   LATENCY_PIN=no scripts/latency.sh     let the scheduler place everything
 #
 # Every process of a run shares one core (taskset) unless LATENCY_PIN=no:
@@ -50,7 +52,7 @@ cmake --preset wine -B "$build" >/dev/null
 cmake --build "$build" -j 2 --target corvane corvane-sim bare-client | grep -v '^ninja: no work' || true
 app=${LATENCY_APP:-$build/app/win32/corvane.exe.so}
 sim="$build/sim/win32/corvane-sim.exe.so"
-bare="$build/tests/perf/bare-client.exe.so"
+bare=${LATENCY_BARE:-$build/tests/perf/bare-client.exe.so}
 
 export WINEPREFIX="$build/latency-wineprefix"
 export WINEDEBUG=-all
