@@ -2,6 +2,9 @@
 // and the commands they call for.
 #include "bridge/commands.h"
 
+#include <array>
+#include <cstring>
+
 #include "common/numbers.h"
 
 namespace corvane::bridge {
@@ -19,6 +22,20 @@ constexpr double kHundredthsDivisor = 100.0;
 
 // The twelve counters are read one after the other, knobs first.
 static_assert(kStepCounterOffset == kKnobCounterOffset + kKnobCount);
+
+// The reads of every cycle, in their order, each into its place in read_bytes.
+constexpr std::size_t kReadCount = 2 + kKnobCount + kStepCounterCount;
+constexpr std::array<fsuipc::BatchRead, kReadCount> command_reads() {
+    std::array<fsuipc::BatchRead, kReadCount> reads{};
+    reads[0] = {kCommandWordOffset, 2, kCommandWordAt};
+    for (std::uint32_t i = 0; i < kKnobCount + kStepCounterCount; ++i) {
+        reads[1 + i] = {kKnobCounterOffset + i, 1, static_cast<std::uint32_t>(kCountersAt + i)};
+    }
+    reads[kReadCount - 1] = {kValueByteOffset, 1, kValueByteAt};
+    return reads;
+}
+constexpr std::array<fsuipc::BatchRead, kReadCount> kCommandReads = command_reads();
+static_assert(kCommandReads[kReadCount - 1].at + 1 == kReadBytes);
 
 bool hundredths_mode(const aircraft::Snapshots& blocks) {
     return load_i32(blocks.sdk1 + kSpeedFirstDigitOffset) > kLastDigit;
@@ -158,12 +175,11 @@ int queue_command_reads_and_exchange(CommandContext& c) {
     }
     bytes[kValueByteAt] = static_cast<unsigned char>(s.value_byte);
 
-    fsuipc::read(c.client, kCommandWordOffset, 2, bytes + kCommandWordAt, c.link_result_code);
-    for (int i = 0; i < kKnobCount + kStepCounterCount; ++i) {
-        fsuipc::read(c.client, kKnobCounterOffset + static_cast<std::uint32_t>(i), 1,
-                     bytes + kCountersAt + i, c.link_result_code);
+    if (s.prepared_reads.destination != bytes) {
+        fsuipc::prepare_reads(s.prepared_reads, kCommandReads.data(), kCommandReads.size(),
+                              bytes);
     }
-    fsuipc::read(c.client, kValueByteOffset, 1, bytes + kValueByteAt, c.link_result_code);
+    fsuipc::queue_reads(c.client, s.prepared_reads, c.link_result_code);
     if (fsuipc::process(c.client, c.os, c.link_result_code) == 0) {
         return 0;
     }
@@ -178,7 +194,24 @@ int queue_command_reads_and_exchange(CommandContext& c) {
     return 1;
 }
 
+namespace {
+
+// Nearly every cycle finds nothing to do: no counter moved, no command word,
+// the value byte as posted, no knob on hold. Said in a few wide compares.
+bool nothing_to_handle(const CommandState& s) {
+    static constexpr std::int16_t kNoHold[kKnobCount] = {};
+    return static_cast<std::uint16_t>(s.value_byte) == s.last_value_byte && s.command_word < 0 &&
+           std::memcmp(s.step_counter, s.step_last_seen, sizeof s.step_counter) == 0 &&
+           std::memcmp(s.knob_counter, s.knob_last_seen, sizeof s.knob_counter) == 0 &&
+           std::memcmp(s.hold, kNoHold, sizeof s.hold) == 0;
+}
+
+}  // namespace
+
 void handle_commands(CommandContext& c) {
+    if (nothing_to_handle(c.state)) {
+        return;
+    }
     handle_value_byte(c);
     handle_command_word(c);
     handle_step_counters(c);

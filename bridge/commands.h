@@ -38,6 +38,10 @@ struct CommandState {
     std::uint16_t last_value_byte = 0;
     std::int16_t hold[kKnobCount] = {};
     double held[kKnobCount] = {};
+
+    // The reads of every cycle laid out once, into read_bytes; laid out
+    // again whenever they point elsewhere (a fresh or copied state).
+    fsuipc::PreparedReads prepared_reads;
 };
 
 // Everything the command handling needs from the rest of the cycle.

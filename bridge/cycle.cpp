@@ -30,8 +30,12 @@ bool run_export_stages(Bridge& bridge) {
         return false;
     }
     data_export::Writer out{bridge.client, bridge.link_result_code, bridge.resync_pending};
-    data_export::decode_displays(bridge.blocks, bridge.displays);
-    data_export::pack_annunciators(bridge.blocks, bridge.annunciators);
+    // Display and packed values derive from the blocks alone: on the blocks
+    // of the last export (a resynchronising or NaN cycle) they still hold.
+    if (bridge.exported_revision != bridge.blocks.revision) {
+        data_export::decode_displays(bridge.blocks, bridge.displays);
+        data_export::pack_annunciators(bridge.blocks, bridge.annunciators);
+    }
     data_export::export_displays(bridge.displays, bridge.display_shadows, out);
     data_export::export_annunciators(bridge.annunciators, out);
     data_export::export_panel_values(bridge.blocks, bridge.panel_shadows, out);

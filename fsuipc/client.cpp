@@ -27,9 +27,10 @@ constexpr std::uint32_t kVersionNumberMask = 0xFFFF;
 // Whether a record with this header and data size still fits below the limit
 // together with the terminator. Computed in 64 bits so that a huge size
 // cannot wrap around and slip under the limit.
-bool fits(const Client& client, std::uint32_t header, std::uint32_t size) {
-    const std::uint64_t end = std::uint64_t{client.next_free} + header + size + kTerminatorSize;
-    return end <= kAreaLimit && client.queued_count < kMaxRecords;
+bool fits(std::uint32_t next_free, std::size_t queued_count, std::uint32_t header,
+          std::uint32_t size) {
+    const std::uint64_t end = std::uint64_t{next_free} + header + size + kTerminatorSize;
+    return end <= kAreaLimit && queued_count < kMaxRecords;
 }
 
 // A send that timed out can still be handled by the server later, while the
@@ -37,16 +38,54 @@ bool fits(const Client& client, std::uint32_t header, std::uint32_t size) {
 // records are queued: the first record's id is written as the terminator and
 // set just before the send (see process), and a late handling finds an empty
 // area instead of a half-built one.
-std::uint32_t id_while_queuing(const Client& client, std::uint32_t id) {
-    return client.next_free == 0 ? kRecordEnd : id;
+std::uint32_t id_while_queuing(std::uint32_t next_free, std::uint32_t id) {
+    return next_free == 0 ? kRecordEnd : id;
+}
+
+// Most records carry one to eight bytes (the bridge reads one- and two-byte
+// offsets every cycle): two overlapping fixed-size moves do those without a
+// call into the C library.
+template <typename Word>
+inline void copy_word_pair(unsigned char* to, const unsigned char* from, std::uint32_t n) {
+    Word head;
+    Word tail;
+    std::memcpy(&head, from, sizeof head);
+    std::memcpy(&tail, from + n - sizeof tail, sizeof tail);
+    std::memcpy(to, &head, sizeof head);
+    std::memcpy(to + n - sizeof tail, &tail, sizeof tail);
+}
+
+inline void copy_bytes(unsigned char* to, const unsigned char* from, std::uint32_t n) {
+    if (n == 1) {
+        to[0] = from[0];
+    } else if (n >= sizeof(std::uint16_t) && n < sizeof(std::uint32_t)) {
+        copy_word_pair<std::uint16_t>(to, from, n);
+    } else if (n >= sizeof(std::uint32_t) && n <= sizeof(std::uint64_t)) {
+        copy_word_pair<std::uint32_t>(to, from, n);
+    } else if (n > sizeof(std::uint64_t)) {
+        std::memcpy(to, from, n);
+    }
+}
+
+inline void zero_bytes(unsigned char* to, std::uint32_t n) {
+    static constexpr unsigned char kZeros[sizeof(std::uint64_t)] = {};
+    if (n > sizeof kZeros) {
+        std::memset(to, 0, n);
+    } else {
+        copy_bytes(to, kZeros, n);
+    }
+}
+
+// Only records that fit below kAreaLimit are queued: both narrowings keep
+// every bit.
+QueuedRecord queued_record(std::uint32_t position, std::uint32_t id, std::uint32_t size,
+                           void* destination) {
+    return QueuedRecord{static_cast<std::uint16_t>(position), static_cast<std::uint16_t>(size),
+                        id, destination};
 }
 
 void remember(Client& client, std::uint32_t id, std::uint32_t size, void* destination) {
-    QueuedRecord& record = client.queued[client.queued_count++];
-    record.position = client.next_free;
-    record.id = id;
-    record.size = size;
-    record.destination = destination;
+    client.queued[client.queued_count++] = queued_record(client.next_free, id, size, destination);
 }
 
 // Fails the open: releases whatever it acquired and reports the code.
@@ -153,31 +192,111 @@ int open(Client& client, Os& os, std::uint32_t requested_version, std::int32_t& 
     return 1;
 }
 
-int read(Client& client, std::uint32_t offset, std::uint32_t size, void* destination,
-         std::int32_t& code) {
+namespace {
+
+// Where read records are laid: the client's area and list, or a prepared
+// batch's image of them.
+struct Layout {
+    unsigned char* area;
+    QueuedRecord* queued;
+    std::uint32_t next_free;
+    std::size_t queued_count;
+};
+
+// Lays the reads as read() one after the other would; returns how many
+// were laid and leaves last_code as the last one left it.
+std::size_t lay_reads(Layout& layout, const BatchRead* reads, std::size_t count,
+                      unsigned char* destination, std::int32_t& last_code) {
+    // Kept in locals for the whole batch: the stores into the area below go
+    // through byte pointers, which could alias the layout's own fields.
+    unsigned char* const area = layout.area;
+    QueuedRecord* const queued_records = layout.queued;
+    std::uint32_t next_free = layout.next_free;
+    std::size_t queued_count = layout.queued_count;
+    std::size_t laid = 0;
+    std::int32_t result = last_code;
+    for (std::size_t i = 0; i < count; ++i) {
+        const BatchRead read = reads[i];
+        if (!fits(next_free, queued_count, kReadHeader, read.size)) {
+            result = kAreaFull;
+            continue;
+        }
+        unsigned char* record = area + next_free;
+        unsigned char* to = destination != nullptr ? destination + read.at : nullptr;
+        // The area field is only 4 bytes wide, too narrow for an address on a
+        // 64-bit build: it carries the record's place in the client's own list.
+        const std::uint32_t destination_field =
+            to != nullptr ? static_cast<std::uint32_t>(queued_count + 1) : kNoDestination;
+        store_u32(record + kIdField, id_while_queuing(next_free, kRecordRead));
+        store_u32(record + kOffsetField, read.offset);
+        store_u32(record + kSizeField, read.size);
+        store_u32(record + kDestinationField, destination_field);
+        zero_bytes(record + kReadHeader, read.size);
+        queued_records[queued_count++] = queued_record(next_free, kRecordRead, read.size, to);
+        next_free += kReadHeader + read.size;
+        ++laid;
+        result = kOk;
+    }
+    last_code = result;
+    layout.next_free = next_free;
+    layout.queued_count = queued_count;
+    return laid;
+}
+
+// Queues the reads of a table in order, each exactly as read() would.
+std::size_t read_batch(Client& client, const BatchRead* reads, std::size_t count,
+                       unsigned char* destination, std::int32_t& code) {
     if (!is_open(client)) {
         code = kNotOpen;
         return 0;
     }
-    if (!fits(client, kReadHeader, size)) {
-        code = kAreaFull;
-        return 0;
+    Layout layout{client.area_start, client.queued, client.next_free, client.queued_count};
+    const std::size_t queued = lay_reads(layout, reads, count, destination, code);
+    client.next_free = layout.next_free;
+    client.queued_count = layout.queued_count;
+    return queued;
+}
+
+}  // namespace
+
+int read(Client& client, std::uint32_t offset, std::uint32_t size, void* destination,
+         std::int32_t& code) {
+    const BatchRead one{offset, size, 0};
+    return read_batch(client, &one, 1, static_cast<unsigned char*>(destination), code) == 1;
+}
+
+void prepare_reads(PreparedReads& prepared, const BatchRead* reads, std::size_t count,
+                   unsigned char* destination) {
+    prepared.reads = reads;
+    prepared.count = count;
+    prepared.destination = destination;
+    prepared.bytes = 0;
+    std::uint64_t bytes = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        bytes += kReadHeader + std::uint64_t{reads[i].size};
     }
-    unsigned char* record = client.area_start + client.next_free;
-    // The area field is only 4 bytes wide, too narrow for an address on a
-    // 64-bit build: it carries the record's place in the client's own list.
-    const std::uint32_t destination_field =
-        destination != nullptr ? static_cast<std::uint32_t>(client.queued_count + 1)
-                               : kNoDestination;
-    store_u32(record + kIdField, id_while_queuing(client, kRecordRead));
-    store_u32(record + kOffsetField, offset);
-    store_u32(record + kSizeField, size);
-    store_u32(record + kDestinationField, destination_field);
-    std::memset(record + kReadHeader, 0, size);
-    remember(client, kRecordRead, size, destination);
-    client.next_free += kReadHeader + size;
-    code = kOk;
-    return 1;
+    if (count > PreparedReads::kMaxReads || bytes > sizeof prepared.records) {
+        return;  // queued record by record
+    }
+    Layout layout{prepared.records, prepared.queued, 0, 0};
+    std::int32_t unused = kOk;
+    lay_reads(layout, reads, count, destination, unused);
+    prepared.bytes = layout.next_free;
+}
+
+std::size_t queue_reads(Client& client, const PreparedReads& prepared, std::int32_t& code) {
+    if (!is_open(client) || client.next_free != 0 || prepared.bytes == 0) {
+        return read_batch(client, prepared.reads, prepared.count, prepared.destination, code);
+    }
+    // Nothing queued yet: the batch goes exactly where its image was laid.
+    std::memcpy(client.area_start, prepared.records, prepared.bytes);
+    std::memcpy(client.queued, prepared.queued, prepared.count * sizeof(QueuedRecord));
+    client.next_free = prepared.bytes;
+    client.queued_count = prepared.count;
+    if (prepared.count != 0) {
+        code = kOk;
+    }
+    return prepared.count;
 }
 
 int write(Client& client, std::uint32_t offset, std::uint32_t size, const void* source,
@@ -186,16 +305,16 @@ int write(Client& client, std::uint32_t offset, std::uint32_t size, const void* 
         code = kNotOpen;
         return 0;
     }
-    if (!fits(client, kWriteHeader, size)) {
+    if (!fits(client.next_free, client.queued_count, kWriteHeader, size)) {
         code = kAreaFull;
         return 0;
     }
     unsigned char* record = client.area_start + client.next_free;
-    store_u32(record + kIdField, id_while_queuing(client, kRecordWrite));
+    store_u32(record + kIdField, id_while_queuing(client.next_free, kRecordWrite));
     store_u32(record + kOffsetField, offset);
     store_u32(record + kSizeField, size);
     if (size != 0) {
-        std::memcpy(record + kWriteHeader, source, size);
+        copy_bytes(record + kWriteHeader, static_cast<const unsigned char*>(source), size);
     }
     remember(client, kRecordWrite, size, nullptr);
     client.next_free += kWriteHeader + size;
@@ -253,8 +372,9 @@ int process(Client& client, Os& os, std::int32_t& code) {
             store_u32(at + kIdField, kRecordEnd);
             break;
         }
-        if (record.id == kRecordRead && record.destination != nullptr && record.size != 0) {
-            std::memcpy(record.destination, at + kReadHeader, record.size);
+        if (record.id == kRecordRead && record.destination != nullptr) {
+            copy_bytes(static_cast<unsigned char*>(record.destination), at + kReadHeader,
+                       record.size);
         }
     }
     code = kOk;

@@ -78,13 +78,15 @@ inline constexpr char kAreaNameFormat[] = "FsasmLib:IPC:%X:%X";
 // Every record takes at least 12 bytes below the limit.
 constexpr std::size_t kMaxRecords = kAreaLimit / kWriteHeader;
 
-// The client's own account of one queued record.
+// The client's own account of one queued record. Everything queued lies
+// below kAreaLimit, so position and size fit in 16 bits: 16 bytes a record.
 struct QueuedRecord {
-    std::uint32_t position;  // byte offset of the record in the area
+    std::uint16_t position;  // byte offset of the record in the area
+    std::uint16_t size;      // data bytes
     std::uint32_t id;        // kRecordRead or kRecordWrite
-    std::uint32_t size;      // data bytes
     void* destination;       // reads only; may be null
 };
+static_assert(kAreaLimit <= UINT16_MAX);
 
 // The client record. Plain data, zero at start; lives for the whole process.
 struct Client {
@@ -108,6 +110,33 @@ int open(Client& client, Os& os, std::uint32_t requested_version, std::int32_t& 
 // Queue a read of size bytes at offset into destination: 1 queued, 0 refused.
 int read(Client& client, std::uint32_t offset, std::uint32_t size, void* destination,
          std::int32_t& code);
+// One read of a batch: size bytes at FSUIPC offset, into the batch's
+// destination at byte at.
+struct BatchRead {
+    std::uint32_t offset;
+    std::uint32_t size;
+    std::uint32_t at;
+};
+// A batch of reads that is queued again and again (the bridge's, in every
+// cycle), laid out once by prepare_reads into destination + at of each.
+// queue_reads then queues it by copying that image when nothing else is
+// queued yet, and record by record otherwise: either way the area, the
+// client's list and the code end up exactly as read() of each in table
+// order would leave them (returns how many were queued), but a quiet cycle
+// lays its fourteen reads with a fraction of the stores.
+struct PreparedReads {
+    static constexpr std::size_t kMaxReads = 16;
+    static constexpr std::size_t kMaxBytes = kMaxReads * (kReadHeader + sizeof(std::uint64_t));
+    const BatchRead* reads = nullptr;  // the table, kept by the caller
+    std::size_t count = 0;
+    unsigned char* destination = nullptr;
+    std::uint32_t bytes = 0;  // of the image; 0: too big for one, never copied
+    unsigned char records[kMaxBytes] = {};
+    QueuedRecord queued[kMaxReads] = {};
+};
+void prepare_reads(PreparedReads& prepared, const BatchRead* reads, std::size_t count,
+                   unsigned char* destination);
+std::size_t queue_reads(Client& client, const PreparedReads& prepared, std::int32_t& code);
 // Queue a write of size bytes at offset copied from source now: 1 queued, 0 refused.
 int write(Client& client, std::uint32_t offset, std::uint32_t size, const void* source,
           std::int32_t& code);

@@ -3,7 +3,8 @@
 #   native       unit tests (GoogleTest) against the in-process fake
 #   native-asan  the same under AddressSanitizer and UndefinedBehaviorSanitizer
 #   native-fuzz  libFuzzer targets (request areas, hostile servers, aircraft
-#                blocks), each run for a short while
+#                blocks, the whole core, settings text), each run for
+#                CORVANE_FUZZ_SECONDS (10 by default)
 #   wine         corvane.exe, corvane-sim and the end-to-end tests under Wine
 #   mingw        the Windows release build (compile check when offline)
 # Installs what is missing first. Exits non-zero when any tier fails.
@@ -28,8 +29,15 @@ run_tier() {
   cmake --build --preset "$preset" -j "$jobs"
 }
 
+# Each fuzz target runs this many seconds here (longer runs: see the README).
+fuzz_seconds=${CORVANE_FUZZ_SECONDS:-10}
+
 for preset in native native-asan native-fuzz; do
-  run_tier "$preset"
+  if [ "$preset" = native-fuzz ]; then
+    run_tier "$preset" -DCORVANE_FUZZ_SECONDS="$fuzz_seconds"
+  else
+    run_tier "$preset"
+  fi
   echo "==== ${preset}: tests"
   ctest --preset "$preset" -j "$jobs" || status=1
 done

@@ -6,6 +6,7 @@
 //
 //   corvane-sim [--seconds N] [--uipcmain] [--no-aircraft] [--turn-knobs] [--no-dump]
 //   corvane-sim --offset-map [--format text|csv|md]
+//   corvane-sim --latency SECONDS   (see latency_probe.h)
 //   corvane-sim --help | --version
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +24,7 @@
 #include "bridge/offset_map.h"
 #include "common/version.h"
 #include "sim/win32/demo_flight.h"
+#include "sim/win32/latency_probe.h"
 #include "sim/win32/sim_host.h"
 
 namespace {
@@ -55,6 +57,7 @@ struct Options {
     bool help = false;
     bool version = false;
     bool dump = true;  // off when corvane-monitor shows the block instead
+    unsigned long latency_seconds = 0;  // 0: no latency probe
     HostOptions host;
 };
 
@@ -75,6 +78,7 @@ constexpr KnobTurn kKnobTurns[] = {
 constexpr char kUsage[] =
     "usage: corvane-sim [--seconds N] [--uipcmain] [--no-aircraft] [--turn-knobs] [--no-dump]\n"
     "       corvane-sim --offset-map [--format text|csv|md]\n"
+    "       corvane-sim --latency N\n"
     "       corvane-sim --help | --version\n"
     "  --seconds N    exit after N seconds (default: run until stopped)\n"
     "  --uipcmain     serve from a \"UIPCMAIN\" window instead of \"FS98MAIN\"\n"
@@ -84,6 +88,7 @@ constexpr char kUsage[] =
     "  --no-dump      do not print the offset block (corvane-monitor shows it by name)\n"
     "  --offset-map   print every offset Corvane writes or reads, and what it means\n"
     "  --format F     the offset map as text (default), csv or md (Markdown)\n"
+    "  --latency N    time both roads across a running Corvane for N seconds, then exit\n"
     "  --help         print this text\n"
     "  --version      print the version\n";
 
@@ -113,6 +118,12 @@ bool parse(int argc, char** argv, Options& options) {
             char* end = nullptr;
             options.seconds = std::strtoul(argv[++i], &end, 10);
             if (end == argv[i] || *end != '\0') {
+                return false;
+            }
+        } else if (std::strcmp(argv[i], "--latency") == 0 && i + 1 < argc) {
+            char* end = nullptr;
+            options.latency_seconds = std::strtoul(argv[++i], &end, 10);
+            if (end == argv[i] || *end != '\0' || options.latency_seconds == 0) {
                 return false;
             }
         } else if (std::strcmp(argv[i], "--uipcmain") == 0) {
@@ -221,6 +232,12 @@ int main(int argc, char** argv) {
         std::printf("corvane-sim: stopping after %lu s\n", options.seconds);
     }
     std::fflush(stdout);
+    if (options.latency_seconds != 0) {
+        const auto report = corvane::sim::win32::run_latency_probe(
+            host, {static_cast<std::uint32_t>(options.latency_seconds)}, stdout);
+        corvane::sim::win32::print_latency_report(stdout, report);
+        return report.bridge_found ? 0 : 1;
+    }
 
     unsigned char shown[kBlockSize] = {};
     unsigned char current[kBlockSize] = {};

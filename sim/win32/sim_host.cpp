@@ -53,6 +53,7 @@ struct SimHost::Impl {
     std::unique_ptr<AircraftModel> model;
     HostCounters counters;
     bool refusing = false;
+    HostObserver* observer = nullptr;
 
     // ---- aircraft mappings (driver thread only) -----------------------------
     HANDLE sdk1_mapping = nullptr;
@@ -130,6 +131,13 @@ LRESULT CALLBACK host_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
     return DefWindowProcA(window, message, wparam, lparam);
 }
 
+// When the message reached the server window, for an observer.
+std::int64_t arrival_time() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
 }  // namespace
 
 bool SimHost::Impl::create_window() {
@@ -153,6 +161,7 @@ bool SimHost::Impl::create_window() {
 }
 
 LRESULT SimHost::Impl::on_exchange(WPARAM atom) {
+    const std::int64_t received = arrival_time();
     {
         ImplLock held(*this);
         if (refusing) {
@@ -180,6 +189,9 @@ LRESULT SimHost::Impl::on_exchange(WPARAM atom) {
                 server->serve(static_cast<unsigned char*>(view), fsuipc::kAreaSize));
             ++counters.exchanges;
             counters.last_area_name.assign(name, length);
+            if (observer != nullptr) {
+                observer->exchange_served(received, name, *server);
+            }
         } else {
             ++counters.refused_exchanges;
         }
@@ -194,10 +206,15 @@ LRESULT SimHost::Impl::on_exchange(WPARAM atom) {
 }
 
 void SimHost::Impl::on_command(WPARAM command, LPARAM value) {
+    const std::int64_t received = arrival_time();
     ImplLock held(*this);
     ++counters.commands;
     if (model) {
         model->on_command(static_cast<std::uint32_t>(command), command_value(value));
+    }
+    if (observer != nullptr) {
+        observer->command_received(received, static_cast<std::uint32_t>(command),
+                                   command_value(value));
     }
 }
 
@@ -355,6 +372,11 @@ HostCounters SimHost::counters() const {
 void SimHost::reset_counters() {
     ImplLock held(*impl_);
     impl_->counters = HostCounters{};
+}
+
+void SimHost::set_observer(HostObserver* observer) {
+    ImplLock held(*impl_);
+    impl_->observer = observer;
 }
 
 void SimHost::lock() const { EnterCriticalSection(&impl_->lock); }

@@ -40,6 +40,21 @@ struct HostOptions {
 };
 
 // What the host has seen since start (or reset_counters()).
+// Told, on the serving thread and with the host's lock held, about each
+// exchange served and each aircraft command received, with the
+// QueryPerformanceCounter value of the moment the message reached the server
+// window. Must be quick and must not call into the host (its lock is held).
+class HostObserver {
+public:
+    virtual ~HostObserver() = default;
+    // area_name names the client's request area ("FsasmLib:IPC:<pid>:<n>");
+    // server.last_exchange() holds the records just served.
+    virtual void exchange_served(std::int64_t received, const char* area_name,
+                                 const OffsetServer& server) = 0;
+    virtual void command_received(std::int64_t received, std::uint32_t command,
+                                  std::int32_t value) = 0;
+};
+
 struct HostCounters {
     std::size_t exchanges = 0;          // exchange messages served (answered 1)
     std::size_t refused_exchanges = 0;  // answered 0: area not found, or refusing
@@ -91,6 +106,9 @@ public:
 
     HostCounters counters() const;
     void reset_counters();
+
+    // nullptr: nobody is told. The observer must outlive its registration.
+    void set_observer(HostObserver* observer);
 
     // Run f with the host's lock held; the serving thread waits meanwhile.
     // f must not send to the server window (the send would wait for a lock

@@ -51,6 +51,72 @@ TEST_F(ClientTest, RecordsAreLaidOutBackToBackAndEndWithATerminator) {
     EXPECT_EQ(load_u32(client->area_start), kRecordEnd);
 }
 
+// A prepared batch of reads leaves the area, the client's list and the code
+// exactly as the same reads queued one by one: on an empty queue (where its
+// image is copied), behind a write, and when too big for an image. The
+// exchange then fills every destination.
+TEST_F(ClientTest, PreparedReadsQueueExactlyAsSingleReads) {
+    std::vector<BatchRead> reads = {{0x9400, 2, 0}, {0x94F0, 1, 2}, {0x1234, 0, 3},
+                                    {0x3304, 4, 3}, {0x0200, 9, 7}, {0x9428, 1, 16}};
+    for (std::uint32_t i = 0; i < PreparedReads::kMaxReads; ++i) {
+        reads.push_back({0x9500 + i, 1, 17 + i});
+    }
+    os.server.set_u16(0x9400, 0xBEEF);
+    os.server.set_u8(0x9428, 0x42);
+    struct Row {
+        const char* name;
+        std::size_t count;
+        bool behind_a_write;
+    };
+    const Row rows[] = {{"six reads", 6, false},
+                        {"six reads behind a write", 6, true},
+                        {"more reads than an image holds", reads.size(), false}};
+    const unsigned char source[2] = {7, 8};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        open_ok();
+        unsigned char destination[64];
+        std::memset(destination, kPoison, sizeof destination);
+        if (row.behind_a_write) {
+            ASSERT_EQ(write(*client, 0x9402, 2, source, code), 1);
+        }
+        const std::uint32_t front = client->next_free;
+        for (std::size_t i = 0; i < row.count; ++i) {
+            ASSERT_EQ(read(*client, reads[i].offset, reads[i].size, destination + reads[i].at,
+                           code),
+                      1);
+        }
+        const std::vector<unsigned char> one_by_one(client->area_start,
+                                                    client->area_start + client->next_free);
+        const std::vector<QueuedRecord> listed(client->queued,
+                                               client->queued + client->queued_count);
+
+        // The same again, prepared: the reads are taken off the queue first.
+        client->next_free = front;
+        client->queued_count = row.behind_a_write ? 1 : 0;
+        std::memset(client->area_start + front, 0xCC, one_by_one.size() - front);
+        code = -1;
+        PreparedReads prepared;
+        prepare_reads(prepared, reads.data(), row.count, destination);
+        EXPECT_EQ(prepared.bytes != 0, row.count <= PreparedReads::kMaxReads);
+        EXPECT_EQ(queue_reads(*client, prepared, code), row.count);
+        EXPECT_EQ(code, kOk);
+        ASSERT_EQ(client->next_free, one_by_one.size());
+        EXPECT_EQ(std::memcmp(client->area_start, one_by_one.data(), one_by_one.size()), 0);
+        ASSERT_EQ(client->queued_count, listed.size());
+        for (std::size_t i = 0; i < listed.size(); ++i) {
+            const QueuedRecord& got = client->queued[i];
+            EXPECT_TRUE(got.position == listed[i].position && got.size == listed[i].size &&
+                        got.id == listed[i].id && got.destination == listed[i].destination)
+                << "list entry " << i;
+        }
+        ASSERT_EQ(process(*client, os, code), 1);
+        EXPECT_EQ(load_u16(destination), 0xBEEF);
+        EXPECT_EQ(destination[16], 0x42);
+        close(*client, os);
+    }
+}
+
 // used + size + header + 4 may reach the limit exactly, not one byte beyond;
 // sizes near 2^32 must not wrap around into acceptance.
 TEST_F(ClientTest, RequestsMustFitBelowTheLimit) {
