@@ -31,11 +31,13 @@ TEST(SettingsFiles, HostileTextGivesWhatInihRead) {
         // inih joins a repeated key's values with a line break; the integer
         // reading stops there, so the first one counts.
         {"duplicate key", "[General]\nSpeed=30\nSpeed=50\n", 30, 0},
-        {"duplicate section", "[General]\nSpeed=30\n[Minimize]\nScreen=1\n[General]\nSpeed=50\n", 30, 1},
+        {"duplicate section",
+         "[General]\nSpeed=30\n[Minimize]\nScreen=1\n[General]\nSpeed=50\n", 30, 1},
         {"indented continuation", "[General]\nSpeed=30\n  77\n", 30, 0},
         // inih reads a line in pieces of 199 characters: the rest of an
         // over-long line is read as a line of its own.
-        {"long comment, key on the next line", "[General]\n;" + repeat('x', 5000) + "\nSpeed=35\n", 35, 0},
+        {"long comment, key on the next line",
+         "[General]\n;" + repeat('x', 5000) + "\nSpeed=35\n", 35, 0},
         {"long comment whose 200th character starts a key",
          "[General]\n;" + repeat('x', 198) + "Speed=5\n", 5, 0},
         {"long value saturates", "[General]\nSpeed=" + repeat('1', 300) + "\n", 100, 0},

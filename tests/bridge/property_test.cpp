@@ -1,7 +1,8 @@
 // The whole core through seeded random interleavings of steps (see
 // tests/support/bridge_machine.h for the steps and the invariants). A failure
 // names the seed, the step and the steps that led to it; rerun one seed with
-//   CORVANE_PROPERTY_FIRST_SEED=<seed> CORVANE_PROPERTY_SEEDS=1 build/native/tests/bridge/bridge_property_test
+//   CORVANE_PROPERTY_FIRST_SEED=<seed> CORVANE_PROPERTY_SEEDS=1
+//       build/native/tests/bridge/bridge_property_test
 // and longer runs with CORVANE_PROPERTY_SEEDS / CORVANE_PROPERTY_STEPS.
 #include <gtest/gtest.h>
 

@@ -47,7 +47,8 @@ void expect_start(Checks& t, TempFolder& folder, Outcome outcome) {
         }
     } else {
         const HWND window = app.wait_window(kMainWindowClass, kTimeoutMs);
-        if (!E2E_CHECK(t, window != nullptr) || !E2E_CHECK(t, wait_for_log_line(window, kOk, kTimeoutMs))) {
+        if (!E2E_CHECK(t, window != nullptr) ||
+            !E2E_CHECK(t, wait_for_log_line(window, kOk, kTimeoutMs))) {
             return;
         }
         E2E_CHECK(t, app.wait_message_box(kErrorBoxTitle, 0) == nullptr);

@@ -112,8 +112,9 @@ constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
 
 // Handles the system lists for process pid; -1 when it cannot tell.
 long listed_handles(DWORD pid) {
-    const auto query = reinterpret_cast<QuerySystemInformation>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    const FARPROC entry =
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation");
+    const auto query = reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void*>(entry));
     if (query == nullptr) {
         return -1;
     }
@@ -506,10 +507,12 @@ private:
         }
         // Every area name this process has used: at most the current one may exist.
         const std::string last = sim_.counters().last_area_name;
-        const unsigned opens = static_cast<unsigned>(std::strtoul(last.substr(last.rfind(':') + 1).c_str(), nullptr, 16));
+        const std::string counter = last.substr(last.rfind(':') + 1);
+        const auto opens = static_cast<unsigned>(std::strtoul(counter.c_str(), nullptr, 16));
         for (unsigned n = 1; n <= opens + 2; ++n) {
             char name[64];
-            std::snprintf(name, sizeof name, "FsasmLib:IPC:%lX:%X", static_cast<unsigned long>(app_.pid()), n);
+            std::snprintf(name, sizeof name, "FsasmLib:IPC:%lX:%X",
+                          static_cast<unsigned long>(app_.pid()), n);
             r.area_atoms += GlobalFindAtomA(name) != 0 ? 1 : 0;
             if (HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, name)) {
                 ++r.area_mappings;
@@ -534,7 +537,8 @@ private:
             "  inputs: %d clicks sent, %d step commands received (%d down); %d command words "
             "sent, %d received exactly once; command 0 posted %d times for %d server starts; "
             "%d unexpected commands\n",
-            static_cast<double>(GetTickCount64() - started_) / 60000.0, cycles_, exchanges_seen_, missed_exchanges_, faults_survived_, run_presses_,
+            static_cast<double>(GetTickCount64() - started_) / 60000.0, cycles_, exchanges_seen_,
+            missed_exchanges_, faults_survived_, run_presses_,
             last_open_, clicks, received, steps_down_, words_sent_, words_once, zero_commands_,
             server_starts_, unexpected_);
         const Resources* all[] = {&first_ok, &start, &end};

@@ -138,8 +138,8 @@ int read_slot(std::uint32_t offset, std::uint32_t size) {
     if (offset == kCommandWordOffset && size == 2) {
         return kWordRead;
     }
-    if (offset >= kKnobCounterOffset && offset < kKnobCounterOffset + kKnobCount + kStepCounterCount &&
-        size == 1) {
+    constexpr std::uint32_t kCountersEnd = kKnobCounterOffset + kKnobCount + kStepCounterCount;
+    if (offset >= kKnobCounterOffset && offset < kCountersEnd && size == 1) {
         return kKnobRead + static_cast<int>(offset - kKnobCounterOffset);
     }
     if (offset == kValueByteOffset && size == 1) {
@@ -254,7 +254,6 @@ struct BridgeMachine::State {
     unsigned char* sdk2 = nullptr;
     bool uipcmain = false;          // the server also has its own "UIPCMAIN" window
     bool windows_destroyed = false;
-    bool aircraft_withdrawn = false;
 
     // ---- the full export of the same blocks, in a world of its own --------------
     FakeOs reference_fake;
@@ -458,11 +457,14 @@ struct BridgeMachine::State {
             case 0: {  // a display window shows a number, or nothing
                 const int k = static_cast<int>(c.below(data_export::kDisplayCount));
                 where = k;
-                switch (c.below(4)) {
-                    case 0: aircraft->set_window(k, static_cast<std::int32_t>(c.below(100000))); break;
-                    case 1: aircraft->set_window(k, static_cast<std::int32_t>(c.below(1000))); break;
-                    case 2: aircraft->blank_window(k); break;
-                    default: aircraft->set_window(k, 65535); break;
+                const std::uint32_t form = c.below(4);
+                if (form == 2) {
+                    aircraft->blank_window(k);
+                } else {
+                    const std::uint32_t value = form == 0   ? c.below(100000)
+                                                : form == 1 ? c.below(1000)
+                                                            : 65535;
+                    aircraft->set_window(k, static_cast<std::int32_t>(value));
                 }
                 break;
             }
@@ -470,8 +472,10 @@ struct BridgeMachine::State {
                 const data_export::DisplayWindow& w =
                     data_export::kDisplayWindows[c.below(data_export::kDisplayCount)];
                 const std::int32_t odd[] = {-1, -9, 10, 11, 255, INT32_MIN, INT32_MAX, 9};
-                where = w.first_field + data_export::kFieldStride * c.below(w.digits);
-                aircraft->poke_i32(sim::Block::Sdk1, static_cast<std::size_t>(where), odd[c.below(8)]);
+                const std::uint32_t field =
+                    w.first_field + data_export::kFieldStride * c.below(w.digits);
+                where = field;
+                aircraft->poke_i32(sim::Block::Sdk1, field, odd[c.below(8)]);
                 break;
             }
             case 2: {  // an annunciator field
@@ -481,13 +485,15 @@ struct BridgeMachine::State {
                 const std::int32_t states[] = {0, 1, 2, 3, -1, INT32_MAX, 4, 1};
                 if (field != data_export::kNoField) {
                     where = field;
-                    aircraft->poke_i32(row.block == data_export::kSdk2 ? sim::Block::Sdk2 : sim::Block::Sdk1,
-                                       field, states[c.below(8)]);
+                    const bool sdk2 = row.block == data_export::kSdk2;
+                    aircraft->poke_i32(sdk2 ? sim::Block::Sdk2 : sim::Block::Sdk1, field,
+                                       states[c.below(8)]);
                 }
                 break;
             }
             case 3: {  // a panel value: integers at their extremes, doubles at theirs
-                const data_export::PanelRow& row = data_export::kPanelRows[c.below(data_export::kPanelRowCount)];
+                const data_export::PanelRow& row =
+                    data_export::kPanelRows[c.below(data_export::kPanelRowCount)];
                 where = row.source;
                 if (row.type == data_export::kInteger) {
                     const std::int32_t values[] = {0, 1, 255, 256, -1, INT32_MIN, INT32_MAX,
@@ -652,13 +658,11 @@ struct BridgeMachine::State {
         if (both) {
             fake.remove_mapping(aircraft::kSdk1MappingName);
         }
-        aircraft_withdrawn = true;
         note(kAircraftGone, both);
     }
 
     void publish_aircraft() {
         fake.publish_aircraft();
-        aircraft_withdrawn = false;
         note(kAircraftBack);
     }
 
@@ -741,7 +745,8 @@ struct BridgeMachine::State {
                 if (code == kKnobRows[i].command) {
                     known = true;
                     ++knob_posts[i];
-                    if (kKnobRows[i].ranged && (value < kKnobRows[i].low || value > kKnobRows[i].high)) {
+                    const bridge::KnobRow& row = kKnobRows[i];
+                    if (row.ranged && (value < row.low || value > row.high)) {
                         fail("knob 0x%X posted %d, outside its range",
                              kKnobCounterOffset + static_cast<unsigned>(i), value);
                     }
@@ -760,7 +765,8 @@ struct BridgeMachine::State {
                                          code < 0x8000))) {
                 known = true;
                 ++word_posts;
-                if (!observed.delivered[kWordRead] || code != observed.value[kWordRead] || value != 0) {
+                const bool read = observed.delivered[kWordRead];
+                if (!read || code != observed.value[kWordRead] || value != 0) {
                     fail("command word %d (value %d) posted, but the word read was %d (%s)", code,
                          value, observed.value[kWordRead],
                          observed.delivered[kWordRead] ? "delivered" : "not delivered");
@@ -799,8 +805,9 @@ struct BridgeMachine::State {
             const bool moved = observed.delivered[kKnobRead + i] &&
                                observed.value[kKnobRead + i] != knob_acted[i];
             if (knob_posts[i] != (moved ? 1 : 0)) {
-                fail("knob 0x%X: %d posts for a read that %s", kKnobCounterOffset + static_cast<unsigned>(i),
-                     knob_posts[i], moved ? "moved" : "did not move");
+                fail("knob 0x%X: %d posts for a read that %s",
+                     kKnobCounterOffset + static_cast<unsigned>(i), knob_posts[i],
+                     moved ? "moved" : "did not move");
                 return;
             }
             if (observed.delivered[kKnobRead + i]) {
@@ -980,8 +987,11 @@ bool BridgeMachine::finish() {
         app::close_links(s.app);
         s.note(kStepKinds);
         const std::string leak = resources_out_of_step(s.fake, *s.bridge);
-        if (!leak.empty() || s.fake.open_handles() + s.fake.mapped_views() + s.fake.atoms_held() != 0) {
-            s.fail("after closing both links: %s", leak.empty() ? "something still held" : leak.c_str());
+        const std::size_t held =
+            s.fake.open_handles() + s.fake.mapped_views() + s.fake.atoms_held();
+        if (!leak.empty() || held != 0) {
+            s.fail("after closing both links: %s",
+                   leak.empty() ? "something still held" : leak.c_str());
         }
     }
     return !s.failed;
