@@ -236,6 +236,9 @@ public:
     bool start_logged(const std::string& program, const std::string& working_folder,
                       const std::string& arguments, const std::string& output_path);
     DWORD pid() const { return pid_; }
+    // The process handle (for GetProcessHandleCount, GetGuiResources); null
+    // before start() and after the process was reaped.
+    HANDLE handle() const { return process_; }
     bool running() const;
     // Waits for the process to end; false on timeout. exit_code, when given,
     // receives the exit code.

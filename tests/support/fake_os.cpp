@@ -27,8 +27,14 @@ constexpr std::uint32_t kErrorInvalidWindowHandle = 1400;
 constexpr Handle kFirstMappingHandle = 0x2000;
 // A restarted simulator's windows get handles this far from the last ones.
 constexpr Handle kWindowGenerationStep = 0x10000;
-constexpr std::uint16_t kFirstAtom = 0xC000;
+// String atoms live in 0xC000..0xFFFF; like the system's atom table, the
+// fake hands out the lowest free one, so a deleted atom's id comes back.
+constexpr std::uint32_t kFirstAtom = 0xC000;
+constexpr std::uint32_t kLastAtom = 0xFFFF;
 constexpr std::uint32_t kFirstMessage = 0xC000;
+// Timed-out sends kept for late handling; more are dropped (a real queue
+// would hold them, but the area they name is the same).
+constexpr std::size_t kMaxLateMessages = 32;
 
 using aircraft::kCommandMessageName;
 using aircraft::kSdk1MappingName;
@@ -76,6 +82,10 @@ struct FakeOs::Impl {
         std::string name;
         std::uint32_t id;
     };
+    struct LateMessage {
+        Handle window;
+        std::uintptr_t atom;
+    };
 
     std::vector<std::unique_ptr<MappingObject>> objects;
     std::vector<HandleEntry> handles;
@@ -83,8 +93,9 @@ struct FakeOs::Impl {
     std::vector<AtomEntry> atoms;
     std::vector<MessageEntry> messages;
     Handle next_handle = kFirstMappingHandle;
-    std::uint16_t next_atom = kFirstAtom;
     std::uint32_t next_message = kFirstMessage;
+    LateMessage late[kMaxLateMessages] = {};
+    std::size_t late_count = 0;
     std::uint32_t last_error = 0;
     int map_view_calls = 0;
 
@@ -138,6 +149,24 @@ struct FakeOs::Impl {
             }
         }
         return nullptr;
+    }
+
+    // The lowest string atom not in use; 0 when the table is full.
+    std::uint16_t free_atom() {
+        for (std::uint32_t id = kFirstAtom; id <= kLastAtom; ++id) {
+            if (atom(static_cast<std::uint16_t>(id)) == nullptr) {
+                return static_cast<std::uint16_t>(id);
+            }
+        }
+        return 0;
+    }
+
+    // The request area an exchange message names by its atom, as a server
+    // finds it: the atom's name, then the mapping of that name.
+    MappingObject* area_of(std::uintptr_t wparam) {
+        const AtomEntry* entry =
+            wparam <= UINT16_MAX ? atom(static_cast<std::uint16_t>(wparam)) : nullptr;
+        return entry != nullptr ? named_object(entry->name.c_str()) : nullptr;
     }
 
     // The id of a registered message, 0 when that name was never registered.
@@ -214,6 +243,8 @@ unsigned char* FakeOs::mapping_memory(const std::string& name) {
 
 std::size_t FakeOs::open_handles() const { return impl_->handles.size(); }
 std::size_t FakeOs::mapped_views() const { return impl_->views.size(); }
+std::size_t FakeOs::mapping_objects() const { return impl_->objects.size(); }
+int FakeOs::map_view_calls() const { return impl_->map_view_calls; }
 
 std::size_t FakeOs::atoms_held() const {
     std::size_t held = 0;
@@ -254,7 +285,22 @@ Handle FakeOs::fs98main_window() const {
 void FakeOs::restart_simulator() {
     ++window_generation_;
     std::memset(server.space(), 0, sim::kOffsetSpaceSize);
+    impl_->late_count = 0;  // the old windows' queues went with them
 }
+
+void FakeOs::handle_late_messages() {
+    for (std::size_t i = 0; i < impl_->late_count; ++i) {
+        const Impl::LateMessage& late = impl_->late[i];
+        // Nobody waits for the answer, so nobody tampers with it either.
+        Impl::MappingObject* area = is_window(late.window) ? impl_->area_of(late.atom) : nullptr;
+        if (area != nullptr) {
+            server.serve(area->bytes.data(), area->bytes.size());
+        }
+    }
+    impl_->late_count = 0;
+}
+
+std::size_t FakeOs::late_messages_pending() const { return impl_->late_count; }
 
 std::uint32_t FakeOs::register_message(const char* name) {
     ++register_message_calls;
@@ -276,8 +322,13 @@ std::uint16_t FakeOs::add_atom(const char* name) {
             return entry.id;
         }
     }
-    impl_->atoms.push_back(Impl::AtomEntry{impl_->next_atom, name, 1});
-    return impl_->next_atom++;
+    const std::uint16_t id = impl_->free_atom();
+    if (id == 0) {
+        impl_->last_error = kErrorNotEnoughMemory;
+        return 0;
+    }
+    impl_->atoms.push_back(Impl::AtomEntry{id, name, 1});
+    return id;
 }
 
 void FakeOs::delete_atom(std::uint16_t atom) {
@@ -375,9 +426,14 @@ bool FakeOs::send_with_timeout(Handle window, std::uint32_t message, std::uintpt
     ++sends;
     last_send = RecordedPost{window, message, wparam, lparam};
     last_send_timeout_ms = timeout_ms;
+    const bool exchange = message == impl_->exchange_message && message != 0;
     if (server_silent || failing_sends != 0) {
         if (failing_sends > 0) {
             --failing_sends;
+        }
+        if (late_handling && exchange && is_window(window) &&
+            impl_->late_count < kMaxLateMessages) {
+            impl_->late[impl_->late_count++] = Impl::LateMessage{window, wparam};
         }
         impl_->last_error = send_failure_error;
         return false;
@@ -386,14 +442,15 @@ bool FakeOs::send_with_timeout(Handle window, std::uint32_t message, std::uintpt
         impl_->last_error = kErrorInvalidWindowHandle;
         return false;
     }
+    // The window works through its queue in order: what timed out before
+    // is handled before this message.
+    handle_late_messages();
     *answer = 0;
-    if (message != impl_->exchange_message || message == 0) {
+    if (!exchange) {
         return true;  // a message the server window does not handle
     }
     // As a real server does: the atom names the area, the name opens it.
-    const Impl::AtomEntry* atom =
-        wparam <= UINT16_MAX ? impl_->atom(static_cast<std::uint16_t>(wparam)) : nullptr;
-    Impl::MappingObject* area = atom != nullptr ? impl_->named_object(atom->name.c_str()) : nullptr;
+    Impl::MappingObject* area = impl_->area_of(wparam);
     if (area == nullptr) {
         return true;
     }

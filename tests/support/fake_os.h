@@ -57,6 +57,7 @@ public:
     // Posts of "iFly737NG_MSG_SDK" to the "FS98MAIN" window reach the model.
     sim::AircraftModel& publish_aircraft();
     sim::AircraftModel* aircraft() { return aircraft_.get(); }
+    const sim::AircraftModel* aircraft() const { return aircraft_.get(); }
     // Remove one or both named mappings (as if the add-on went away).
     void remove_mapping(const std::string& name);
     // The bytes of a named mapping (nullptr when none exists).
@@ -76,6 +77,14 @@ public:
     // Runs after the server served an area and before the answer (a hostile
     // server rewriting the area). Gets the area and its size.
     std::function<void(unsigned char*, std::size_t)> tamper;
+    // A send that timed out (a silent server, failing_sends) stays in the
+    // server window's queue, as SendMessageTimeout leaves it: the server
+    // handles it later, with the area as it is by then. That happens when
+    // handle_late_messages() is called, or at the latest just before the
+    // window answers its next send. Lost with the window it was sent to.
+    bool late_handling = false;
+    void handle_late_messages();
+    std::size_t late_messages_pending() const;
 
     // ---- records -----------------------------------------------------------
     std::vector<RecordedPost> posts;
@@ -97,6 +106,10 @@ public:
     std::size_t open_handles() const;  // mappings opened or created and not closed
     std::size_t mapped_views() const;
     std::size_t atoms_held() const;
+    // Mapping objects alive: named ones, published ones, and any still held.
+    std::size_t mapping_objects() const;
+    // map_view calls so far, failed ones included (to aim fail_map_view_after).
+    int map_view_calls() const;
     std::uint32_t message_id(const std::string& name);  // registers if new
 
     // ---- Os ------------------------------------------------------------------
