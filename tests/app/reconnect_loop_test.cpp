@@ -28,6 +28,8 @@ public:
     void start_timer(std::uint32_t) override { timer = true; }
     void stop_timer() override { timer = false; }
     void sleep(std::uint32_t) override {}
+    void start_retry_timer(std::uint32_t) override {}
+    void stop_retry_timer() override {}
     const char* last = "";
     bool timer = false;
 };

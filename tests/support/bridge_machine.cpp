@@ -179,6 +179,8 @@ public:
         timer_running = false;
     }
     void sleep(std::uint32_t) override { ++calls; }
+    void start_retry_timer(std::uint32_t) override { ++calls; }
+    void stop_retry_timer() override { ++calls; }
 
     std::uint64_t calls = 0;
     std::uint64_t automatic_attempts = 0;
