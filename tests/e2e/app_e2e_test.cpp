@@ -30,14 +30,6 @@ constexpr DWORD kQuietMs = 4000;
 constexpr char kSettings[] = "[General]\nSpeed=20\n[Minimize]\nScreen=0\n";
 constexpr char kSettingsMinimised[] = "[General]\nSpeed=20\n[Minimize]\nScreen=1\n";
 
-constexpr char kInit[] = "Status : INIT...";
-constexpr char kLoading[] = "Status : LOADING";
-constexpr char kOk[] = "Status : OK";
-constexpr char kIflyNotOk[] = "Status : IFLY NOT OK";
-constexpr char kFsuipcNotOk[] = "Status : FSUIPC NOT OK";
-constexpr char kReconnecting[] = "Status : RECONNECTING";
-constexpr char kNotOk[] = "Status : NOT OK";
-constexpr char kAutoIn2[] = "Status : AUTORECONNECT IN 2 SECS";
 
 constexpr int kCloseCommand = 105;
 

@@ -189,6 +189,18 @@ constexpr int kStatusBarId = 200;
 constexpr int kStatusLogId = 301;
 inline constexpr char kErrorBoxTitle[] = "Error!";
 
+// The status lines of corvane.exe's log, spelled out as a user reads them.
+inline constexpr char kInit[] = "Status : INIT...";
+inline constexpr char kLoading[] = "Status : LOADING";
+inline constexpr char kOk[] = "Status : OK";
+inline constexpr char kIflyNotOk[] = "Status : IFLY NOT OK";
+inline constexpr char kFsuipcNotOk[] = "Status : FSUIPC NOT OK";
+inline constexpr char kReconnecting[] = "Status : RECONNECTING";
+inline constexpr char kNotOk[] = "Status : NOT OK";
+inline constexpr char kAutoIn2[] = "Status : AUTORECONNECT IN 2 SECS";
+inline constexpr char kAutoFailed[] = "Status : AUTORECONNECT FAILED";
+inline constexpr char kLogFileNotOk[] = "Status : LOG FILE NOT OK";
+
 // Windows path of corvane.exe as built next to the tests (under Winelib the
 // loadable module corvane.exe.so). Taken from the build (CORVANE_APP_PATH),
 // else from the environment variable CORVANE_APP (a Unix or Windows path).

@@ -15,7 +15,6 @@ using namespace corvane;
 using namespace corvane::e2e;
 
 constexpr DWORD kTimeoutMs = 30000;
-constexpr char kOk[] = "Status : OK";
 constexpr char kLoadFailed[] = "loading corvane.ini failed!";
 
 #if defined(__WINE__)

@@ -76,10 +76,6 @@ constexpr std::int32_t kStepDown[kCounters] = {627, 621, 673, 667};
 constexpr std::int32_t kFirstCode = 3000;
 
 constexpr char kSettings[] = "[General]\nSpeed=20\n";
-constexpr char kOk[] = "Status : OK";
-constexpr char kIflyNotOk[] = "Status : IFLY NOT OK";
-constexpr char kFsuipcNotOk[] = "Status : FSUIPC NOT OK";
-constexpr char kAutoFailed[] = "Status : AUTORECONNECT FAILED";
 
 struct Resources {
     long handles = -1;  // GetProcessHandleCount, else the system's handle list; -1 unknown

@@ -20,16 +20,6 @@ constexpr DWORD kExitTimeoutMs = 10000;
 // Longer than a retry period of 2 s plus a reconnect's 1 s wait.
 constexpr DWORD kQuietMs = 4000;
 
-constexpr char kInit[] = "Status : INIT...";
-constexpr char kLoading[] = "Status : LOADING";
-constexpr char kOk[] = "Status : OK";
-constexpr char kIflyNotOk[] = "Status : IFLY NOT OK";
-constexpr char kFsuipcNotOk[] = "Status : FSUIPC NOT OK";
-constexpr char kReconnecting[] = "Status : RECONNECTING";
-constexpr char kNotOk[] = "Status : NOT OK";
-constexpr char kAutoIn2[] = "Status : AUTORECONNECT IN 2 SECS";
-constexpr char kAutoFailed[] = "Status : AUTORECONNECT FAILED";
-constexpr char kLogFileNotOk[] = "Status : LOG FILE NOT OK";
 
 constexpr std::uint32_t kStepCounter = 0x94F8;
 constexpr std::uint32_t kStepUpCommand = 628;
