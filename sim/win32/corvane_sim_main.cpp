@@ -112,18 +112,22 @@ bool parse_format(const char* text, MapFormat& format) {
     return true;
 }
 
+// A whole number of seconds, nothing after it.
+bool parse_seconds(const char* text, unsigned long& seconds) {
+    char* end = nullptr;
+    seconds = std::strtoul(text, &end, 10);
+    return end != text && *end == '\0';
+}
+
 bool parse(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
-            char* end = nullptr;
-            options.seconds = std::strtoul(argv[++i], &end, 10);
-            if (end == argv[i] || *end != '\0') {
+            if (!parse_seconds(argv[++i], options.seconds)) {
                 return false;
             }
         } else if (std::strcmp(argv[i], "--latency") == 0 && i + 1 < argc) {
-            char* end = nullptr;
-            options.latency_seconds = std::strtoul(argv[++i], &end, 10);
-            if (end == argv[i] || *end != '\0' || options.latency_seconds == 0) {
+            if (!parse_seconds(argv[++i], options.latency_seconds) ||
+                options.latency_seconds == 0) {
                 return false;
             }
         } else if (std::strcmp(argv[i], "--uipcmain") == 0) {
