@@ -33,11 +33,6 @@ constexpr char kSettingsMinimised[] = "[General]\nSpeed=20\n[Minimize]\nScreen=1
 
 constexpr int kCloseCommand = 105;
 
-Lines join(Lines a, const Lines& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 // corvane.exe in a folder of its own.
 struct Program {
     TempFolder folder;
@@ -83,8 +78,7 @@ std::string area_name(DWORD pid, unsigned counter) {
 }
 
 bool exchanges_grow(SimHost& sim, std::size_t by) {
-    const std::size_t start = sim_exchanges(sim);
-    return wait_until([&] { return sim_exchanges(sim) >= start + by; }, kLineTimeoutMs);
+    return wait_for_exchanges(sim, by, kLineTimeoutMs);
 }
 
 SimHost* start_sim(Checks& t, SimHost& sim, std::int32_t data_valid) {

@@ -189,6 +189,11 @@ std::vector<sim::PostedCommand> sim_commands(SimHost& sim) {
     });
 }
 
+bool wait_for_exchanges(SimHost& sim, std::size_t by, DWORD timeout_ms) {
+    const std::size_t start = sim_exchanges(sim);
+    return wait_until([&] { return sim_exchanges(sim) >= start + by; }, timeout_ms);
+}
+
 bool wait_for_commands(SimHost& sim, std::size_t count, DWORD timeout_ms) {
     return wait_until(
         [&sim, count] {
@@ -507,6 +512,11 @@ std::string control_text(HWND parent, int id) {
 }
 
 std::string status_log(HWND main_window) { return control_text(main_window, kStatusLogId); }
+
+std::vector<std::string> join(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
 
 std::vector<std::string> log_lines(const std::string& text) {
     std::vector<std::string> lines;

@@ -174,6 +174,8 @@ std::size_t sim_exchanges(SimHost& sim);
 std::vector<sim::PostedCommand> sim_commands(SimHost& sim);
 // Waits until the aircraft has received at least count commands.
 bool wait_for_commands(SimHost& sim, std::size_t count, DWORD timeout_ms);
+// Waits until the stand-in has served at least by more exchanges (all clients).
+bool wait_for_exchanges(SimHost& sim, std::size_t by, DWORD timeout_ms);
 // Sets SDK1 0x0EEC, the aircraft's data-valid field (no-op without aircraft).
 void sim_set_data_valid(SimHost& sim, std::int32_t value);
 
@@ -293,6 +295,8 @@ std::string control_text(HWND parent, int id);
 std::string status_log(HWND main_window);
 // Splits a log on "\r\n"; a final empty piece is dropped.
 std::vector<std::string> log_lines(const std::string& text);
+// a followed by b: an expected log built up case by case.
+std::vector<std::string> join(std::vector<std::string> a, const std::vector<std::string>& b);
 // Waits until the status log holds a line equal to line.
 bool wait_for_log_line(HWND main_window, const char* line, DWORD timeout_ms);
 // Waits until the status log holds at least count lines.

@@ -138,8 +138,7 @@ void simulator_restart(Checks& t) {
     t.begin("one step of a step counter reaches the new simulator window as one post");
     sim_set_u8(sim, kStepCounter, 1);
     E2E_CHECK(t, wait_for_commands(sim, 1, kTimeoutMs));
-    const std::size_t served = sim_exchanges(sim);
-    E2E_CHECK(t, wait_until([&] { return sim_exchanges(sim) >= served + 5; }, kTimeoutMs));
+    E2E_CHECK(t, wait_for_exchanges(sim, 5, kTimeoutMs));
     E2E_CHECK(t, sim.sync_posts(kPostArrivalMs));
     const std::vector<sim::PostedCommand> posted = sim_commands(sim);
     if (E2E_CHECK_EQ(t, posted.size(), 1)) {

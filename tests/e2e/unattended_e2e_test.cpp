@@ -51,14 +51,8 @@ struct Program {
     }
 };
 
-Lines join(Lines a, const Lines& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 bool exchanges_grow(SimHost& sim, std::size_t by) {
-    const std::size_t start = sim_exchanges(sim);
-    return wait_until([&] { return sim_exchanges(sim) >= start + by; }, kLineTimeoutMs);
+    return wait_for_exchanges(sim, by, kLineTimeoutMs);
 }
 
 bool publish_valid_aircraft(SimHost& sim) {
