@@ -127,3 +127,22 @@ function(corvane_e2e_test)
     FIXTURES_REQUIRED wine_prefix
     ENVIRONMENT "CORVANE_BUILD_DIR=${CMAKE_BINARY_DIR}")
 endfunction()
+
+# Command-line parser of the tools: Debian's header-only CLI11. Native and
+# Winelib builds use the system headers; the mingw build takes a copy of the
+# CLI folder alone, staged into the build tree, so that no other Linux header
+# leaks into a Windows compile. corvane_cli11 is the target to link.
+function(corvane_find_cli11)
+  if(TARGET corvane_cli11)
+    return()
+  endif()
+  find_path(CLI11_INCLUDE_DIR CLI/CLI.hpp REQUIRED)
+  add_library(corvane_cli11 INTERFACE)
+  if(CORVANE_TARGET STREQUAL "mingw")
+    set(stage "${CMAKE_BINARY_DIR}/cli11-headers")
+    file(COPY "${CLI11_INCLUDE_DIR}/CLI" DESTINATION "${stage}")
+    target_include_directories(corvane_cli11 SYSTEM INTERFACE "${stage}")
+  else()
+    target_include_directories(corvane_cli11 SYSTEM INTERFACE "${CLI11_INCLUDE_DIR}")
+  endif()
+endfunction()

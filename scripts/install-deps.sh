@@ -7,8 +7,8 @@ set -euo pipefail
 # What each use needs: the demo only builds and runs the Wine programs.
 # fonts-wine holds Wine's own fonts, Marlett among them, without which the
 # caption buttons of every window come out as boxes.
-demo_packages=(cmake ninja-build g++ libinih-dev wine wine64 wine64-tools fonts-wine xvfb xauth x11-utils imagemagick)
-test_packages=("${demo_packages[@]}" clang libclang-rt-14-dev libgtest-dev libbenchmark-dev mingw-w64)
+demo_packages=(cmake ninja-build g++ libinih-dev libcli11-dev wine wine64 wine64-tools fonts-wine xvfb xauth x11-utils imagemagick)
+test_packages=("${demo_packages[@]}" lua5.1 clang libclang-rt-14-dev libgtest-dev libbenchmark-dev mingw-w64)
 
 case "${1:-test}" in
   demo) packages=("${demo_packages[@]}") ;;
