@@ -56,13 +56,17 @@ void close(Link& link, Os& os) {
     release(os, link.sdk2_mapping, link.sdk2_view);
 }
 
-void locate_simulator(Link& link, Os& os) {
-    // A simulator that was restarted has a new window: posts to the old one
-    // would go nowhere, so a window that no longer exists counts as unknown.
+bool simulator_alive(Link& link, Os& os) {
     if (link.simulator_window != kNoHandle && !os.is_window(link.simulator_window)) {
         link.simulator_window = kNoHandle;
     }
-    if (link.simulator_window == kNoHandle) {
+    return link.simulator_window != kNoHandle;
+}
+
+void locate_simulator(Link& link, Os& os) {
+    // A simulator that was restarted has a new window: posts to the old one
+    // would go nowhere, so a window that no longer exists counts as unknown.
+    if (!simulator_alive(link, os)) {
         link.simulator_window = os.find_window(kSimulatorWindowClass);
     }
     if (link.command_message == 0) {

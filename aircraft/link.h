@@ -93,4 +93,8 @@ inline bool simulator_known(const Link& link) {
     return link.simulator_window != kNoHandle && link.command_message != 0;
 }
 
+// Whether the known simulator window still exists. One that is gone is
+// forgotten, so nothing is posted into it and the next open looks it up again.
+bool simulator_alive(Link& link, Os& os);
+
 }  // namespace corvane::aircraft

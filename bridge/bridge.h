@@ -37,10 +37,12 @@ struct Bridge {
     bool nan_pending = false;
     static constexpr std::uint64_t kNeverExported = ~std::uint64_t{0};
 
-    // The next cycle that runs the export stages writes every value: an
-    // exchange failed since the last such cycle succeeded (its writes may be
-    // lost), or the link was opened to a new server (it holds none of them).
-    bool resync_pending = false;
+    // The next cycle that runs the export stages writes every value: it is
+    // the first of the program's life (the offsets hold whatever was there
+    // before, an earlier Corvane's values among them), an exchange failed
+    // since the last such cycle succeeded (its writes may be lost), or the
+    // link was opened to a new server (it holds none of them).
+    bool resync_pending = true;
     // The server window of the last successful FSUIPC open; none before the
     // first one.
     Handle last_server_window = kNoHandle;
@@ -52,8 +54,9 @@ std::int32_t run_cycle(Bridge& bridge);
 
 // Open the FSUIPC link (any simulator version) and, only if that succeeded,
 // the aircraft link. Returns the link status: 0, 100, or the open's error code.
-// A server window other than the last one's is a restarted simulator: the
-// next export writes everything and command import starts afresh.
+// A server window other than the last one's is a restarted simulator, or
+// the same one reached through its other window: the next export writes
+// everything and command import starts afresh from what the counters hold.
 std::int32_t open_links(Bridge& bridge);
 // Close the aircraft link, then the FSUIPC link.
 void close_links(Bridge& bridge);

@@ -160,6 +160,13 @@ std::int32_t wrapped_difference(std::int32_t now, std::int32_t last_seen) {
 void reset_command_state(CommandState& state) {
     state = CommandState{};
     state.command_word = kNoCommand;
+    state.value_baseline_pending = true;
+}
+
+bool commands_to_post(const CommandState& s) {
+    return s.command_word >= 0 || static_cast<std::uint16_t>(s.value_byte) != s.last_value_byte ||
+           std::memcmp(s.step_counter, s.step_last_seen, sizeof s.step_counter) != 0 ||
+           std::memcmp(s.knob_counter, s.knob_last_seen, sizeof s.knob_counter) != 0;
 }
 
 int queue_command_reads_and_exchange(CommandContext& c) {
@@ -191,6 +198,15 @@ int queue_command_reads_and_exchange(CommandContext& c) {
         s.step_counter[i] = bytes[kCountersAt + kKnobCount + i];
     }
     s.value_byte = bytes[kValueByteAt];
+    if (s.counter_baseline_pending) {
+        std::memcpy(s.knob_last_seen, s.knob_counter, sizeof s.knob_last_seen);
+        std::memcpy(s.step_last_seen, s.step_counter, sizeof s.step_last_seen);
+        s.counter_baseline_pending = false;
+    }
+    if (s.value_baseline_pending) {
+        s.last_value_byte = static_cast<std::uint16_t>(s.value_byte);
+        s.value_baseline_pending = false;
+    }
     return 1;
 }
 
@@ -200,10 +216,7 @@ namespace {
 // the value byte as posted, no knob on hold. Said in a few wide compares.
 bool nothing_to_handle(const CommandState& s) {
     static constexpr std::int16_t kNoHold[kKnobCount] = {};
-    return static_cast<std::uint16_t>(s.value_byte) == s.last_value_byte && s.command_word < 0 &&
-           std::memcmp(s.step_counter, s.step_last_seen, sizeof s.step_counter) == 0 &&
-           std::memcmp(s.knob_counter, s.knob_last_seen, sizeof s.knob_counter) == 0 &&
-           std::memcmp(s.hold, kNoHold, sizeof s.hold) == 0;
+    return !commands_to_post(s) && std::memcmp(s.hold, kNoHold, sizeof s.hold) == 0;
 }
 
 }  // namespace

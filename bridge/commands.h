@@ -24,6 +24,16 @@ constexpr std::size_t kReadBytes = kValueByteAt + 1;
 // Everything command import keeps; zero at start. Only a new server (see
 // reset_command_state) brings it back to its start values.
 struct CommandState {
+    // The counters live in the offset server, not here: what they hold when
+    // Corvane first reads them was turned before it ran (by a panel beside an
+    // earlier Corvane, or on a window of this server that is not the last
+    // one). So the first successful read after start, and after a new server
+    // window, is their baseline: only later movement is posted.
+    bool counter_baseline_pending = true;
+    // The same for the value byte, but only after a new server window: at
+    // start a value byte other than 0 is posted once, as it always was.
+    bool value_baseline_pending = false;
+
     unsigned char read_bytes[kReadBytes] = {};
 
     // What the last successful exchange read, decoded from read_bytes; a
@@ -55,10 +65,16 @@ struct CommandContext {
     const data_export::DisplayValues& displays;
 };
 
-// A new server's counters start from 0: what was last seen and posted on the
-// old one must not turn into steps, knob jumps or a value-byte post. Back to
-// the start values, but with no command word pending.
+// A new server window: what was last seen and posted on the old one must not
+// turn into steps, knob jumps or a value-byte post. Back to the start values,
+// with no command word pending, and the next read the baseline of the
+// counters and the value byte.
 void reset_command_state(CommandState& state);
+
+// Whether the last read calls for a post: a command word, a value byte other
+// than the last posted one, a counter that moved. A knob still on hold with
+// nothing moved posts nothing.
+bool commands_to_post(const CommandState& state);
 
 // Wrapped difference of an 8-bit counter: -127..+128, the difference modulo 256.
 std::int32_t wrapped_difference(std::int32_t now, std::int32_t last_seen);

@@ -435,8 +435,8 @@ TEST(Lifecycle, SecondAutomaticAttemptSucceeds) {
 
 // The simulator restarts between two ticks: the old window is gone, so the
 // exchange fails and the next tick reconnects to the new one. Its first
-// cycle writes every exported value; commands go to the new window, and its
-// counters count from zero.
+// cycle writes every exported value; commands go to the new window, and what
+// its counters hold at the first read is their baseline.
 TEST(Lifecycle, RestartedSimulatorIsBridgedAgainWithinTwoTicks) {
     World w;
     w.simulator_up();
@@ -462,7 +462,64 @@ TEST(Lifecycle, RestartedSimulatorIsBridgedAgainWithinTwoTicks) {
     timer_step(w.app, w.shell);
     EXPECT_EQ(w.fake.server.last_exchange().count(fsuipc::kRecordWrite), 33u + 38u + 109u);
     EXPECT_EQ(w.fake.server.u16_at(0x943A), 12000);
+    EXPECT_TRUE(w.fake.aircraft()->commands().empty());
+    w.fake.server.set_u8(0x94F8, 2);
+    timer_step(w.app, w.shell);
     EXPECT_EQ(w.fake.aircraft()->commands(), (std::vector<sim::PostedCommand>{{628, 0}}));
+}
+
+// The offset server's own window goes away and the reconnect reaches the
+// same server through "FS98MAIN": its counters and value byte still hold
+// what was acted upon, so nothing is posted again; later movement is.
+TEST(Lifecycle, SameServerThroughItsOtherWindowReplaysNothing) {
+    World w;
+    start_bridging(w);  // through "UIPCMAIN"
+    w.fake.server.set_u16(0x9400, 0xFFFF);
+    w.fake.server.set_u8(0x94F8, 3);
+    w.fake.server.set_u8(0x94F0, 2);
+    w.fake.server.set_u8(0x9428, 42);
+    timer_step(w.app, w.shell);  // the counters' baseline, the value byte once
+    ASSERT_EQ(w.fake.aircraft()->commands(), (std::vector<sim::PostedCommand>{{1267, 42}}));
+    w.fake.server.set_u8(0x94F8, 5);
+    timer_step(w.app, w.shell);
+    ASSERT_EQ(w.fake.aircraft()->commands().size(), 3u);
+    w.fake.aircraft()->clear_commands();
+
+    w.fake.has_uipcmain = false;
+    timer_step(w.app, w.shell);  // the exchange fails
+    timer_step(w.app, w.shell);  // the automatic reconnect, through "FS98MAIN"
+    ASSERT_EQ(w.bridge.client.server_window, w.fake.fs98main_window());
+    timer_step(w.app, w.shell);
+    EXPECT_TRUE(w.fake.aircraft()->commands().empty());
+
+    w.fake.server.set_u8(0x94F8, 6);
+    timer_step(w.app, w.shell);
+    EXPECT_EQ(w.fake.aircraft()->commands(), (std::vector<sim::PostedCommand>{{628, 0}}));
+}
+
+// The simulator's window goes while its offset server still answers: nothing
+// is posted into the dead window; the movements wait for the next open of the
+// aircraft link, which finds the window again, and are posted exactly once.
+TEST(Lifecycle, MovementsWhileTheSimulatorWindowIsGoneArePostedOnceItIsFoundAgain) {
+    World w;
+    start_bridging(w);
+    w.fake.server.set_u16(0x9400, 0xFFFF);
+    timer_step(w.app, w.shell);
+
+    w.fake.has_fs98main = false;
+    for (int position : {1, 3}) {
+        w.fake.server.set_u8(0x94F8, static_cast<std::uint8_t>(position));
+        timer_step(w.app, w.shell);
+        ASSERT_EQ(w.app.link_status, 0);
+    }
+    w.fake.has_fs98main = true;
+    timer_step(w.app, w.shell);
+    EXPECT_TRUE(w.fake.posts.empty());
+
+    manual_reconnect(w.app, w.shell);
+    timer_step(w.app, w.shell);
+    timer_step(w.app, w.shell);
+    EXPECT_EQ(w.fake.aircraft()->commands(), std::vector<sim::PostedCommand>(3, {628, 0}));
 }
 
 TEST(Lifecycle, TickAfterAFailedStartReconnectsWithoutACycle) {

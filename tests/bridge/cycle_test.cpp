@@ -115,15 +115,19 @@ TEST_F(BridgeTest, ChangedValuesTravelInTheSameExchangeAsTheReads) {
     EXPECT_EQ(fake.server.u16_at(kAltitudeDisplay), 12000);
 }
 
-TEST_F(BridgeTest, ZeroValueIsNotWrittenUntilItBecomesNonZero) {
-    fake.server.set_u16(kAltitudeDisplay, 0xBEEF);  // what the offset held before
+// Corvane restarted beside a running simulator: the offsets still hold what
+// the aircraft showed when the last run ended. The first export writes every
+// value, zeros included, and from then on only changes.
+TEST_F(BridgeTest, FirstCycleOfTheProgramWritesEveryValueZerosIncluded) {
+    std::memset(fake.server.space() + 0x9402, 0xA5, 0x94F0 - 0x9402);  // stale
+    fake.server.set_u16(0x9400, 0xFFFF);  // no command word: one exchange
     aircraft->set_window(kAltitudeWindow, 0);
     ASSERT_EQ(cycle(), 0);
-    EXPECT_FALSE(fake.server.last_exchange().has_write(kAltitudeDisplay));
-    EXPECT_EQ(fake.server.u16_at(kAltitudeDisplay), 0xBEEF);
-    aircraft->set_window(kAltitudeWindow, 100);
+    EXPECT_EQ(fake.server.last_exchange().count(fsuipc::kRecordWrite), kExportedValues);
+    EXPECT_EQ(fake.server.u16_at(kAltitudeDisplay), 0);
+    EXPECT_EQ(fake.server.byte_at(0x9402), 0);  // a lamp that went out
     ASSERT_EQ(cycle(), 0);
-    EXPECT_EQ(fake.server.u16_at(kAltitudeDisplay), 100);
+    EXPECT_EQ(fake.server.last_exchange().count(fsuipc::kRecordWrite), 0u);
 }
 
 // The writes of a failed exchange are lost while the shadows claim them

@@ -271,6 +271,10 @@ struct BridgeMachine::State {
     int value_byte = 0;
     int value_posted = 0;
     std::uint16_t word_expected = 0;            // what 0x9400 holds
+    // The first read after start, and after a new server, is the baseline of
+    // the counters (and, after a new server, of the value byte too).
+    bool counter_baseline = true;
+    bool value_baseline = false;
     Tamper tamper = Tamper::None;
     std::uint32_t tamper_parameter = 0;
     bool silent_after_next = false;  // the server hangs right after answering
@@ -650,6 +654,7 @@ struct BridgeMachine::State {
         }
         value_byte = value_posted = 0;
         word_expected = 0;
+        counter_baseline = value_baseline = true;
         note(kRestart);
     }
 
@@ -714,9 +719,35 @@ struct BridgeMachine::State {
         return true;
     }
 
+    // The bridge takes the baseline at the first read the server answered:
+    // what reached it is acted upon; what did not still reads as the
+    // variable's start value, 0, which is where the model stands too.
+    void take_baseline() {
+        if (!observed.reads_served || !observed.answered) {
+            return;
+        }
+        if (counter_baseline) {
+            for (int i = 0; i < kStepCounterCount; ++i) {
+                if (observed.delivered[kStepRead + i]) {
+                    step_unposted[i] = 0;
+                }
+            }
+            for (int i = 0; i < kKnobCount; ++i) {
+                if (observed.delivered[kKnobRead + i]) {
+                    knob_acted[i] = observed.value[kKnobRead + i];
+                }
+            }
+        }
+        if (value_baseline && observed.delivered[kValueRead]) {
+            value_posted = observed.value[kValueRead];
+        }
+        counter_baseline = value_baseline = false;
+    }
+
     // The commands posted in this step against what the server held at the
     // exchanges whose results reached the client.
     void check_posts() {
+        take_baseline();
         const std::uint32_t message = fake.message_id(aircraft::kCommandMessageName);
         int step_net[kStepCounterCount] = {};
         int step_up[kStepCounterCount] = {};
