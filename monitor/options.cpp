@@ -259,7 +259,8 @@ std::string usage_text() {
            "\n"
            "Inputs are written once, after the first read; without --view or --changes the\n"
            "monitor then exits. It never writes any other offset.\n"
-           "Exit codes: 0 done, 1 an exchange failed, 2 bad arguments, 3 no FSUIPC in time.\n";
+           "Exit codes: 0 done, 1 an exchange failed, 2 bad arguments, 3 no FSUIPC in time,\n"
+           "4 stopped before the inputs were written.\n";
 }
 
 }  // namespace corvane::monitor

@@ -17,6 +17,9 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;  // an exchange failed while writing the inputs
 constexpr int kExitUsage = 2;
 constexpr int kExitNoFsuipc = 3;
+// Stopped (Ctrl+C, the console closed) before the inputs were written, so a
+// script never takes an interrupted run for a sent command.
+constexpr int kExitInterrupted = 4;
 
 constexpr std::uint32_t kDefaultIntervalMs = 100;
 constexpr std::uint32_t kMinIntervalMs = 10;

@@ -93,6 +93,16 @@ TimeOfDay time_of_day() {
 
 void say(Monitor& m, const std::string& text) { win32::write_err(m.output, "corvane-monitor: " + text + "\n"); }
 
+// The exit code of a stop asked for from outside: done, unless inputs were
+// still waiting to be written.
+int stopped(Monitor& m) {
+    if (!m.inputs_pending) {
+        return kExitOk;
+    }
+    say(m, "stopped before the inputs were written");
+    return kExitInterrupted;
+}
+
 void show(Monitor& m) {
     m.status.time = time_of_day();
     m.status.now_ms = GetTickCount64();
@@ -219,7 +229,7 @@ int run(Monitor& m) {
                 said_waiting = true;
             }
             if (pause(m, kRetryMs)) {
-                return kExitOk;
+                return stopped(m);
             }
             continue;
         }
@@ -248,7 +258,7 @@ int run(Monitor& m) {
         const std::uint64_t spent = GetTickCount64() - started;
         const DWORD rest = spent < m.options.interval_ms ? static_cast<DWORD>(m.options.interval_ms - spent) : 0;
         if (pause(m, rest)) {
-            return kExitOk;
+            return stopped(m);
         }
     }
 }

@@ -4,6 +4,7 @@
 // monitor -> offsets -> Corvane -> aircraft -> offsets -> monitor; bad
 // arguments and a missing FSUIPC end it with their exit codes.
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 #include "tests/e2e/e2e_support.h"
@@ -23,6 +24,7 @@ constexpr char kMessagePrefix[] = "corvane-monitor: ";
 constexpr DWORD kExitOk = 0;
 constexpr DWORD kExitUsage = 2;
 constexpr DWORD kExitNoFsuipc = 3;
+constexpr DWORD kExitInterrupted = 4;
 
 constexpr std::uint32_t kCommandWord = 0x9400;
 constexpr std::uint16_t kNoCommand = 0xFFFF;
@@ -137,6 +139,36 @@ void no_fsuipc(Checks& t) {
         E2E_CHECK_CONTAINS(t, output, "corvane-monitor: no FSUIPC after 1 s (no FSUIPC window; "
                                       "is the simulator or corvane-sim running?)\n");
         E2E_CHECK(t, GetTickCount64() - started >= 1000);
+    }
+}
+
+// Ctrl+C (or the console closing) sets the monitor's stop event, named
+// after its process id. While a command still waits for FSUIPC, that stop
+// must not read as "done" to a script.
+void stopped_before_writing(Checks& t) {
+    t.begin("stopped while --command waits for FSUIPC: exit code 4, not 0");
+    TempFolder folder;
+    const std::string log = folder.file_path("run.log");
+    AppProcess monitor;
+    if (!E2E_CHECK(t, monitor.start_logged(monitor_path(), folder.path(), "--command 627", log)) ||
+        !E2E_CHECK(t, wait_until([&] { return contains(read_file(log), "waiting for FSUIPC"); },
+                                 kStartMs))) {
+        return;
+    }
+    char name[64];
+    std::snprintf(name, sizeof name, "corvane-monitor-stop-%lu",
+                  static_cast<unsigned long>(monitor.pid()));
+    const HANDLE stop = OpenEventA(EVENT_MODIFY_STATE, FALSE, name);
+    if (!E2E_CHECK(t, stop != nullptr)) {
+        return;
+    }
+    SetEvent(stop);
+    CloseHandle(stop);
+    DWORD code = 0;
+    if (E2E_CHECK(t, monitor.wait_exit(kExitMs, &code))) {
+        E2E_CHECK_EQ(t, code, kExitInterrupted);
+        E2E_CHECK_CONTAINS(t, read_file(log),
+                           "corvane-monitor: stopped before the inputs were written\n");
     }
 }
 
@@ -292,6 +324,7 @@ int main() {
     }
     refusals(t);
     no_fsuipc(t);
+    stopped_before_writing(t);
     with_corvane(t);
     return t.finish();
 }
