@@ -135,6 +135,11 @@ void automatic_reconnect(App& app, Shell& shell) {
     log(shell, Status::AutoreconnectFailed);
 }
 
+void stop_timers(App& app, Shell& shell) {
+    stop_bridge_timer(app, shell);
+    stop_retry_timer(app, shell);
+}
+
 void retry_step(App& app, Shell& shell) {
     if (!app.retry_timer_running) {
         return;

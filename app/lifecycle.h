@@ -140,6 +140,9 @@ void timer_message(App& app, Shell& shell, std::uintptr_t timer_id);
 void timer_step(App& app, Shell& shell);
 // After a failed cycle: up to two reconnects, two seconds apart.
 void automatic_reconnect(App& app, Shell& shell);
+// The program is about to stop on a failure (an error box comes up): neither
+// timer may start a cycle or a retry behind the box.
+void stop_timers(App& app, Shell& shell);
 // The retry timer fired: while the program still waits, the manual
 // reconnect, with its usual lines. A late message, one that arrives inside
 // a reconnect or after bridging resumed, does nothing.

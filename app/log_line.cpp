@@ -21,4 +21,15 @@ std::string timestamped_line(const LocalTime& time, const char* text) {
     return line;
 }
 
+std::string log_file_folder(const std::string& written, const std::string& ini_path) {
+    const auto separator = [](char c) { return c == '\\' || c == '/'; };
+    const bool rooted = !written.empty() && separator(written[0]);
+    const bool drive = written.size() >= 2 && written[1] == ':';
+    const std::size_t folder_end = ini_path.find_last_of("\\/");
+    if (rooted || drive || folder_end == std::string::npos) {
+        return std::string();
+    }
+    return ini_path.substr(0, folder_end + 1);
+}
+
 }  // namespace corvane::app

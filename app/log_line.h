@@ -21,4 +21,10 @@ struct LocalTime {
 // "2024-03-09T07:05:02.041 Status : OK\r\n" for text "Status : OK".
 std::string timestamped_line(const LocalTime& time, const char* text);
 
+// The folder a LogFile path is taken from: for a relative one, the folder of
+// the corvane.ini that named it (with its closing backslash), since a
+// shortcut or an auto-start may run Corvane from anywhere; for a full path
+// ("C:\...", "\\server\...") or one from the drive's root ("\..."), none.
+std::string log_file_folder(const std::string& written, const std::string& ini_path);
+
 }  // namespace corvane::app

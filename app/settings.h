@@ -41,7 +41,10 @@ struct Settings {
     std::int32_t tick_period_ms = kDefaultTickPeriodMs;  // 1..100
     std::int32_t start_minimised_flag = kDefaultStartMinimisedFlag;
     std::int32_t retry_seconds = kDefaultRetrySeconds;   // 0..3600
-    std::string log_file;
+    std::string log_file;  // as written: UTF-8 (or the ANSI code page)
+    // inih reads a line in pieces of its line buffer; a LogFile line longer
+    // than that reaches us cut, naming another file. Such a value is refused.
+    bool log_file_cut = false;
 };
 
 // inih's integer reading narrowed to 32 bits. Decimal, "0x" hexadecimal and
@@ -62,7 +65,8 @@ std::int32_t read_clamped_integer(const INIReader& reader, const char* section, 
 // 0..3600 s.
 Settings read_settings(const INIReader& reader);
 
-// For tests and tools: the settings of INI text held in memory.
+// The settings of corvane.ini's text, as start-up reads them: read_settings
+// on that text, and whether its LogFile line was cut by inih's line buffer.
 Settings read_settings_text(const std::string& text);
 
 }  // namespace corvane::app

@@ -3,6 +3,7 @@
 #include "app/win32/log_file.h"
 
 #include "app/log_line.h"
+#include "app/win32/settings_file.h"
 
 namespace corvane::win32 {
 
@@ -12,9 +13,11 @@ LogFile::~LogFile() {
     }
 }
 
-bool LogFile::open(const std::string& path) {
-    file_ = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+bool LogFile::open(const std::string& path, const std::string& ini_path) {
+    const WideText full = wide_text(app::log_file_folder(path, ini_path)) + wide_text(path);
+    file_ = CreateFileW(wide_ptr(full), FILE_APPEND_DATA,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     return is_open();
 }
 

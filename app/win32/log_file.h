@@ -16,10 +16,13 @@ public:
     LogFile(const LogFile&) = delete;
     LogFile& operator=(const LogFile&) = delete;
 
-    // Opens (or creates) the file for appending, shared for reading and
-    // writing so that a viewer or a tail can hold it open. False when it
-    // cannot be opened.
-    bool open(const std::string& path);
+    // Opens (or creates) the file for appending, shared for reading,
+    // writing and deleting, so that a viewer or a tail can hold it open and
+    // the file can be rotated or removed while Corvane runs. The path is as
+    // corvane.ini at ini_path wrote it (UTF-8, or the ANSI code page); a
+    // relative one is taken from that file's folder. False when it cannot be
+    // opened.
+    bool open(const std::string& path, const std::string& ini_path);
     bool is_open() const { return file_ != INVALID_HANDLE_VALUE; }
 
     // Appends "local time, space, text, CR LF" in one write, which the system

@@ -13,9 +13,6 @@
 namespace corvane::win32 {
 namespace {
 
-constexpr char kErrorTitle[] = "Error!";
-constexpr char kWindowCreationFailed[] = "Window Creation Failed!";
-
 // A fixed-size window: caption, system menu and minimise box only.
 constexpr DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr int kWindowX = 100;
@@ -61,8 +58,10 @@ MainWindow::~MainWindow() {
     }
 }
 
-void MainWindow::open_log_file(const std::string& path) {
-    log_file_failed_ = !path.empty() && !log_file_.open(path);
+void MainWindow::open_log_file(const app::Settings& settings, const std::string& ini_path) {
+    if (!settings.log_file.empty()) {
+        log_file_failed_ = settings.log_file_cut || !log_file_.open(settings.log_file, ini_path);
+    }
 }
 
 void MainWindow::register_class(HINSTANCE instance, const char* class_name) {
@@ -91,7 +90,6 @@ bool MainWindow::create(HINSTANCE instance, const char* class_name, const char* 
                                         kWindowWidth, kWindowHeight, nullptr, nullptr, instance,
                                         this);
     if (window == nullptr) {
-        MessageBoxA(nullptr, kWindowCreationFailed, kErrorTitle, MB_ICONERROR);
         return false;
     }
     app::first_connection_check(app_, *this);
@@ -125,11 +123,13 @@ LRESULT CALLBACK MainWindow::window_procedure(HWND window, UINT message, WPARAM 
 LRESULT MainWindow::fail(std::exception_ptr failure) {
     if (!failure_) {
         failure_ = failure;
-        KillTimer(window_, app::kBridgeTimerId);
+        stop_timers();
         PostQuitMessage(0);
     }
     return 0;
 }
+
+void MainWindow::stop_timers() { app::stop_timers(app_, *this); }
 
 void MainWindow::rethrow_failure() const {
     if (failure_) {

@@ -23,19 +23,24 @@ public:
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
-    // With a path, every status line also goes to that file. Called before
-    // create(): a file that cannot be opened is reported by one status line
-    // right after "Status : INIT...".
-    void open_log_file(const std::string& path);
+    // With a LogFile path, every status line also goes to that file. Called
+    // before create(): a file that cannot be opened, or a path cut by the
+    // settings reader, is reported by one status line right after
+    // "Status : INIT...". ini_path: the corvane.ini that was read.
+    void open_log_file(const app::Settings& settings, const std::string& ini_path);
 
     // Registers the class once; the result is not examined because a failed
     // registration shows as a failed creation.
     static void register_class(HINSTANCE instance, const char* class_name);
 
     // Creates the hidden window, runs the first connection check (which shows
-    // it) and paints it. False, after the "Window Creation Failed!" box, when
-    // the window could not be created.
+    // it) and paints it. False when the window could not be created; the
+    // caller shows the boxes.
     bool create(HINSTANCE instance, const char* class_name, const char* title);
+
+    // The program stops on a failure: both timers, so that no cycle and no
+    // retry runs behind an error box.
+    void stop_timers();
 
     HWND handle() const { return window_; }
 

@@ -22,9 +22,12 @@ SingleInstance::SingleInstance() {
                                             : error == ERROR_ACCESS_DENIED;
 }
 
-SingleInstance::~SingleInstance() {
+SingleInstance::~SingleInstance() { release(); }
+
+void SingleInstance::release() {
     if (mutex_ != nullptr) {
         CloseHandle(mutex_);
+        mutex_ = nullptr;
     }
 }
 
@@ -36,7 +39,7 @@ void bring_running_instance_forward(HINSTANCE instance) {
         return;
     }
     if (IsIconic(window)) {
-        ShowWindow(window, SW_RESTORE);
+        ShowWindowAsync(window, SW_RESTORE);
     }
     SetForegroundWindow(window);
 }

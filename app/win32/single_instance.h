@@ -18,6 +18,10 @@ public:
 
     // True when another process of this session took the mutex first.
     bool another_is_running() const { return another_is_running_; }
+    // Lets the next start run. For a program that is about to show a fatal
+    // box: hidden behind a full-screen simulator, it must not turn every
+    // later start into a silent exit.
+    void release();
 
 private:
     HANDLE mutex_ = nullptr;
@@ -25,8 +29,9 @@ private:
 };
 
 // Finds the running instance's main window by its class (string resource
-// 109), restores it when minimised and activates it. Nothing when there is
-// no such window yet (the other instance is still starting).
+// 109), restores it when minimised and activates it, without waiting for it:
+// the other instance may be busy in an exchange with a simulator that hangs.
+// Nothing when there is no such window yet (it is still starting).
 void bring_running_instance_forward(HINSTANCE instance);
 
 }  // namespace corvane::win32

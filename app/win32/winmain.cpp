@@ -7,8 +7,6 @@
 
 #include <commctrl.h>
 
-#include <INIReader.h>
-
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -18,6 +16,7 @@
 #include "app/settings.h"
 #include "app/win32/main_window.h"
 #include "app/win32/resource_ids.h"
+#include "app/win32/settings_file.h"
 #include "app/win32/single_instance.h"
 #include "bridge/bridge.h"
 #include "platform/win32_os.h"
@@ -27,6 +26,7 @@ namespace {
 
 constexpr char kErrorTitle[] = "Error!";
 constexpr char kSettingsLoadFailed[] = "loading corvane.ini failed!";
+constexpr char kWindowCreationFailed[] = "Window Creation Failed!";
 constexpr char kInitInstanceFailed[] = "Window InitInstance Failed!";
 constexpr int kTextBufferSize = 100;
 constexpr char kUnexpectedError[] = "Corvane stopped after an unexpected error: ";
@@ -43,64 +43,38 @@ struct Program {
 
 void show_error(const char* text) { MessageBoxA(nullptr, text, kErrorTitle, MB_ICONERROR); }
 
-// corvane.ini is read from the current folder. When it is not there, the
-// folder of corvane.exe is tried before giving up, so that a shortcut with
-// another working folder still finds the file kept beside the program. That
-// copy is read through the Windows file API, which takes the Windows path
-// GetModuleFileNameA gives on every build, Winelib included. A file too
-// large to be a settings file counts as one that cannot be opened.
-INIReader load_settings_store() {
-    INIReader here(app::kSettingsFileName);
-    if (here.ParseError() >= 0) {
-        return here;
+// corvane.ini's settings and the path of the file they came from; false when
+// no corvane.ini could be opened. Its text is let go before the bridge runs.
+bool load_settings(app::Settings& settings, std::string& ini_path) {
+    SettingsFile file;
+    if (!read_settings_file(file)) {
+        return false;
     }
-    constexpr DWORD kLongestPath = 32768;
-    constexpr LONGLONG kLargestSettingsFile = 1 << 20;
-    std::string path(MAX_PATH, '\0');
-    DWORD length = 0;
-    while ((length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()))) ==
-               path.size() &&
-           path.size() < kLongestPath) {
-        path.resize(path.size() * 2);
-    }
-    const std::size_t folder_end = path.find_last_of("\\/", length);
-    if (length == 0 || length >= path.size() || folder_end == std::string::npos) {
-        return here;
-    }
-    path.replace(folder_end + 1, std::string::npos, app::kSettingsFileName);
-
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return here;
-    }
-    LARGE_INTEGER size = {};
-    std::string text;
-    bool ok = GetFileSizeEx(file, &size) && size.QuadPart <= kLargestSettingsFile;
-    if (ok) {
-        text.resize(static_cast<std::size_t>(size.QuadPart));
-        DWORD read = 0;
-        ok = ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr) &&
-             read == text.size();
-    }
-    CloseHandle(file);
-    return ok ? INIReader(text.data(), text.size()) : here;
+    settings = app::read_settings_text(file.text);
+    ini_path = file.path;
+    return true;
 }
 
-// Everything up to the end of the message loop; the settings store lives
-// exactly this long.
-int run(Program& program, HINSTANCE instance) {
-    const INIReader settings_store = load_settings_store();
+// A fatal box: the next start may run while this one is up, hidden perhaps
+// behind a full-screen simulator.
+void show_fatal_error(SingleInstance& single_instance, const char* text) {
+    single_instance.release();
+    show_error(text);
+}
+
+// Everything up to the end of the message loop.
+int run(Program& program, HINSTANCE instance, SingleInstance& single_instance) {
+    app::Settings settings;
+    std::string ini_path;
     // Only a file that cannot be opened is fatal; a malformed line is not.
-    if (settings_store.ParseError() < 0) {
-        show_error(kSettingsLoadFailed);
+    if (!load_settings(settings, ini_path)) {
+        show_fatal_error(single_instance, kSettingsLoadFailed);
         return 0;
     }
-    const app::Settings settings = app::read_settings(settings_store);
     program.app.tick_period_ms = settings.tick_period_ms;
     program.app.start_minimised_flag = settings.start_minimised_flag;
     program.app.retry_seconds = settings.retry_seconds;
-    program.window.open_log_file(settings.log_file);
+    program.window.open_log_file(settings, ini_path);
 
     // A failed open is no start-up error: the first check reports it.
     app::open_links(program.app);
@@ -116,6 +90,7 @@ int run(Program& program, HINSTANCE instance) {
 
     MainWindow::register_class(instance, program.class_name);
     if (!program.window.create(instance, program.class_name, program.window_title)) {
+        show_fatal_error(single_instance, kWindowCreationFailed);
         show_error(kInitInstanceFailed);
         return 0;
     }
@@ -140,13 +115,13 @@ int run(Program& program, HINSTANCE instance) {
 // of an abrupt termination; the links are closed as on every other path.
 // No bridge cycle runs while the box is up. Nothing here allocates: memory
 // may be what ran out.
-int report_failure(Program* program, const char* what) {
+int report_failure(Program* program, SingleInstance& single_instance, const char* what) {
     if (program != nullptr) {
-        program->window.stop_timer();
+        program->window.stop_timers();
     }
     char text[256];
     std::snprintf(text, sizeof text, "%s%s", kUnexpectedError, what);
-    show_error(text);
+    show_fatal_error(single_instance, text);
     return kFailureExitCode;
 }
 
@@ -155,7 +130,7 @@ int report_failure(Program* program, const char* what) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Settled before anything is read or opened: a second start touches no link.
-    const corvane::win32::SingleInstance single_instance;
+    corvane::win32::SingleInstance single_instance;
     if (single_instance.another_is_running()) {
         corvane::win32::bring_running_instance_forward(instance);
         return 0;
@@ -166,11 +141,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     int exit_code = 0;
     try {
         program = std::make_unique<Program>();
-        exit_code = corvane::win32::run(*program, instance);
+        exit_code = corvane::win32::run(*program, instance, single_instance);
     } catch (const std::exception& failure) {
-        exit_code = report_failure(program.get(), failure.what());
+        exit_code = report_failure(program.get(), single_instance, failure.what());
     } catch (...) {
-        exit_code = report_failure(program.get(), "unknown exception");
+        exit_code = report_failure(program.get(), single_instance, "unknown exception");
     }
     // End of process: the aircraft link, then the FSUIPC link, on every path.
     if (program) {

@@ -638,6 +638,16 @@ TEST(Retry, RunDuringTheWaitTakesOver) {
     }
 }
 
+// An error box is about to come up: no retry may start behind it.
+TEST(Retry, StoppingOnAFailureStopsTheRetryTimerToo) {
+    World w(settings_with(20, 0, 3));
+    w.start();
+    ASSERT_EQ(w.shell.calls.back(), start_retry(3));
+    w.shell.calls.clear();
+    stop_timers(w.app, w.shell);
+    expect_calls(w.shell.calls, {kStop, kStopRetry});
+}
+
 TEST(Retry, NeverInsideAReconnect) {
     // Whatever dispatches a retry message in the middle of a reconnect (a
     // wait, a modal loop), no second reconnect starts inside the first.

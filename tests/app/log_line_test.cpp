@@ -1,5 +1,5 @@
 // The log file's line: every field zero-padded to its ISO 8601 width, the
-// status text unchanged, one CR LF.
+// status text unchanged, one CR LF; and where a relative LogFile path points.
 #include <gtest/gtest.h>
 
 #include "app/log_line.h"
@@ -20,6 +20,16 @@ TEST(LogLine, TimestampThenTextThenLineBreak) {
     };
     for (const auto& row : rows) {
         EXPECT_EQ(timestamped_line(row.time, row.text), row.expected);
+    }
+}
+
+TEST(LogLine, RelativePathIsTakenFromTheFolderOfTheIniThatNamedIt) {
+    const char* ini = "C:\\Cockpit\\Corvane\\corvane.ini";
+    EXPECT_EQ(log_file_folder("corvane.log", ini), "C:\\Cockpit\\Corvane\\");
+    EXPECT_EQ(log_file_folder("logs/corvane.log", ini), "C:\\Cockpit\\Corvane\\");
+    EXPECT_EQ(log_file_folder("..\\corvane.log", ini), "C:\\Cockpit\\Corvane\\");
+    for (const char* full : {"D:\\corvane.log", "\\\\pc\\share\\c.log", "\\c.log", "C:c.log"}) {
+        EXPECT_EQ(log_file_folder(full, ini), "") << full;
     }
 }
 

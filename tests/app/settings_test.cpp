@@ -90,6 +90,20 @@ TEST(Settings, LogFileIsThePathAsWritten) {
     EXPECT_EQ(read_settings_text("[General]\nLogFile=      ; none\n").log_file, "");
 }
 
+// inih reads a line in pieces of 199 characters: a longer LogFile line would
+// name another file. The key itself ends that piece's room at whatever path
+// fills it; a comment past the room cuts nothing that matters.
+TEST(Settings, LogFileLineCutByTheLineBufferIsRefused) {
+    const auto path = [](std::size_t length) { return "C:\\" + std::string(length - 3, 'f'); };
+    const auto cut = [](const std::string& text) { return read_settings_text(text).log_file_cut; };
+    // "LogFile=" and 191 characters fill the 199 exactly; one more is cut.
+    EXPECT_FALSE(cut("[General]\nLogFile=" + path(191) + "\n"));
+    EXPECT_TRUE(cut("[General]\nLogFile=" + path(192) + "\n"));
+    EXPECT_TRUE(cut("[general]\nlogfile = " + path(250) + "\r\n"));
+    EXPECT_FALSE(cut("[General]\nLogFile=C:\\corvane.log   ; " + std::string(300, 'c') + "\n"));
+    EXPECT_FALSE(cut("[Minimize]\nLogFile=" + path(250) + "\n"));
+}
+
 TEST(Settings, IntegerReadingSaturatesAt32Bits) {
     const IntegerRow rows[] = {
         {"2147483647", INT32_MAX},

@@ -1,7 +1,9 @@
 // End to end: what lets Corvane run an evening unattended. Retry=N brings
 // bridging back by itself once the aircraft is there again (and without the
 // key nothing happens until "Run!"), a second corvane.exe leaves the running
-// one alone, and LogFile keeps every status line with its time.
+// one alone without waiting for it, a first one stuck at a fatal box does not
+// keep the next from running, and LogFile keeps every status line with its
+// time, in any folder, in a file that can be removed meanwhile.
 #include "tests/e2e/e2e_support.h"
 
 #include <cctype>
@@ -19,7 +21,22 @@ constexpr DWORD kLineTimeoutMs = 20000;
 constexpr DWORD kExitTimeoutMs = 10000;
 // Longer than a retry period of 2 s plus a reconnect's 1 s wait.
 constexpr DWORD kQuietMs = 4000;
+// Far below the first exchange timeout of a hung simulator (2 s).
+constexpr DWORD kPromptExitMs = 1500;
 
+// UTF-16 of a path (std::u16string: Winelib's wchar_t is not its C++
+// library's), and the pointer the wide API takes.
+std::u16string wide_text(const std::string& text) {
+    std::u16string wide(text.size(), u'\0');
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                           reinterpret_cast<wchar_t*>(&wide[0]),
+                                           static_cast<int>(wide.size()));
+    wide.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    return wide;
+}
+const wchar_t* wide_ptr(const std::u16string& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
 
 constexpr std::uint32_t kStepCounter = 0x94F8;
 constexpr std::uint32_t kStepUpCommand = 628;
@@ -184,8 +201,39 @@ void log_file_not_opened(Checks& t) {
     program.exit(t);
 }
 
+void log_file_anywhere(Checks& t) {
+    t.begin("LogFile in a folder with a non-ASCII name, written as UTF-8; removed meanwhile");
+    Program program;
+    const std::u16string folder = wide_text(program.folder.path()) + u"\\Cockpit \u00DCbung";
+    if (!E2E_CHECK(t, CreateDirectoryW(wide_ptr(folder), nullptr)) ||
+        !program.launch(t, "[General]\nLogFile=Cockpit \xC3\x9C" "bung\\corvane.log\n")) {
+        return;
+    }
+    const Lines expected = {kInit, kFsuipcNotOk};
+    E2E_CHECK(t, program.wait_for_lines(expected.size()));
+    E2E_CHECK_LINES(t, program.lines(), expected);
+    const std::u16string file = folder + u"\\corvane.log";
+    E2E_CHECK(t, DeleteFileW(wide_ptr(file)));
+    program.exit(t);
+    RemoveDirectoryW(wide_ptr(folder));
+}
+
+// Holds the stand-in's lock until the first instance's window stops
+// answering: it is then stuck in an exchange with a simulator that hangs.
+template <typename Then>
+void with_simulator_hung(SimHost& sim, HWND busy_window, Then&& then) {
+    sim.with_server([&](sim::OffsetServer&) {
+        wait_until([&] {
+            DWORD_PTR answer = 0;
+            return SendMessageTimeoutA(busy_window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 100,
+                                       &answer) == 0;
+        }, kWindowTimeoutMs);
+        then();
+    });
+}
+
 void second_instance(Checks& t) {
-    t.begin("a second corvane.exe restores the first's window and exits with 0");
+    t.begin("a second corvane.exe restores the first's window without waiting, and exits with 0");
     SimHost sim;
     if (!E2E_CHECK(t, sim.start())) {
         return;
@@ -202,10 +250,18 @@ void second_instance(Checks& t) {
     TempFolder folder;
     AppProcess second;
     E2E_CHECK(t, folder.write_file("corvane.ini", "[General]\nSpeed=20\n"));
-    E2E_CHECK(t, second.start(app_path(), folder.path()));
-    DWORD code = 1;
-    E2E_CHECK(t, second.wait_exit(kExitTimeoutMs, &code));
-    E2E_CHECK_EQ(t, code, 0);
+    ULONGLONG took = 0;
+    with_simulator_hung(sim, first.window, [&] {
+        const ULONGLONG started = GetTickCount64();
+        DWORD code = 1;
+        E2E_CHECK(t, second.start(app_path(), folder.path()));
+        E2E_CHECK(t, second.wait_exit(kExitTimeoutMs, &code));
+        E2E_CHECK_EQ(t, code, 0);
+        took = GetTickCount64() - started;
+    });
+    t.note("the second start took %llu ms beside a first one stuck in an exchange",
+           static_cast<unsigned long long>(took));
+    E2E_CHECK(t, took < kPromptExitMs);
     E2E_CHECK(t, wait_until([&] { return !window_info(first.window).iconic; }, kWindowTimeoutMs));
 
     t.begin("the first keeps bridging alone: one post per counter step");
@@ -222,6 +278,28 @@ void second_instance(Checks& t) {
     first.exit(t);
 }
 
+void fatal_box_lets_the_next_start_run(Checks& t) {
+    t.begin("a start stuck at \"loading corvane.ini failed!\" does not keep the next from running");
+    TempFolder empty;
+    AppProcess stuck;
+    if (!E2E_CHECK(t, stuck.start(app_path(), empty.path()))) {
+        return;
+    }
+    const HWND box = stuck.wait_message_box(kErrorBoxTitle, kWindowTimeoutMs);
+    if (!E2E_CHECK(t, box != nullptr)) {
+        return;
+    }
+    Program next;
+    if (next.launch(t, "[General]\nSpeed=20\n")) {
+        E2E_CHECK(t, next.wait_for_lines(2));
+        next.exit(t);
+    }
+    dismiss_message_box(box);
+    DWORD code = 1;
+    E2E_CHECK(t, stuck.wait_exit(kExitTimeoutMs, &code));
+    E2E_CHECK_EQ(t, code, 0);
+}
+
 }  // namespace
 
 int main() {
@@ -234,6 +312,8 @@ int main() {
     }
 #endif
     log_file_not_opened(t);
+    log_file_anywhere(t);
+    fatal_box_lets_the_next_start_run(t);
     second_instance(t);
     without_retry_only_run(t);
     retry_resumes_bridging(t);
