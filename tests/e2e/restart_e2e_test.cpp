@@ -1,7 +1,8 @@
-// End to end: a simulator that restarts under a running Corvane, and an
-// exchange lost while a value changed. After either, the offset block holds
-// what the aircraft shows; counters of the old server never fire; "Run!"
-// against the same server writes nothing again.
+// End to end: a simulator that restarts under a running Corvane, Corvane
+// restarted beside a running simulator, and an exchange lost while a value
+// changed. After each, the offset block holds what the aircraft shows;
+// counters turned before never fire; "Run!" against the same server writes
+// nothing again.
 #include "tests/e2e/bridge_rig.h"
 
 namespace {
@@ -13,6 +14,10 @@ constexpr DWORD kTimeoutMs = 20000;
 constexpr char kSettings[] = "[General]\nSpeed=20\n";
 
 constexpr int kAltitudeWindow = 5;
+constexpr int kVerticalSpeedWindow = 6;
+constexpr std::uint32_t kVerticalSpeedDisplay = 0x943C;
+constexpr std::uint32_t kAltitudeKnob = 0x94F0;
+constexpr std::uint32_t kLampByte = 0x9402;
 constexpr int kCourseWindow = 2;
 constexpr std::uint32_t kAltitudeDisplay = 0x943A;
 constexpr std::uint32_t kStepCounter = 0x94F8;
@@ -151,6 +156,96 @@ void simulator_restart(Checks& t) {
     E2E_CHECK_EQ(t, code, 0);
 }
 
+// The cockpit while climbing (1500 ft/min, the lamp lit) or level (0, out).
+void show_climb(SimHost& sim, bool climbing) {
+    sim.with_aircraft([climbing](sim::AircraftModel* aircraft) {
+        if (aircraft != nullptr) {
+            aircraft->set_window(kVerticalSpeedWindow, climbing ? 1500 : 0);
+            aircraft->poke_i32(sim::Block::Sdk1, 0x0018, climbing ? 1 : 0);
+        }
+    });
+}
+
+struct Corvane {
+    TempFolder folder;
+    AppProcess process;
+    HWND window = nullptr;
+
+    bool start(Checks& t) {
+        const std::string path = app_path();
+        if (!E2E_CHECK(t, !path.empty()) || !E2E_CHECK(t, folder.write_file("corvane.ini", kSettings)) ||
+            !E2E_CHECK(t, process.start(path, folder.path()))) {
+            return false;
+        }
+        window = process.wait_window(kMainWindowClass, kTimeoutMs);
+        return E2E_CHECK(t, window != nullptr) && E2E_CHECK(t, wait_for_count(window, kOk, 1));
+    }
+    void exit(Checks& t) {
+        E2E_CHECK(t, press_button(window, kExitButtonId));
+        DWORD code = 1;
+        E2E_CHECK(t, process.wait_exit(kTimeoutMs, &code));
+        E2E_CHECK_EQ(t, code, 0);
+    }
+};
+
+void corvane_restart(Checks& t) {
+    t.begin("Corvane bridging a climb; the panels turn a step counter and the altitude knob");
+    SimHost sim;
+    if (!E2E_CHECK(t, sim.start())) {
+        return;
+    }
+    show_cockpit(sim);
+    show_climb(sim, true);
+    sim_set_u16(sim, kCommandWord, kNoCommand);
+    std::vector<std::uint8_t> level;
+    {
+        Corvane first;
+        if (!first.start(t)) {
+            return;
+        }
+        // Its first read, the counters' baseline, is done.
+        E2E_CHECK(t, wait_for_exchanges(sim, 3, kTimeoutMs));
+        sim_set_u8(sim, kStepCounter, 3);
+        sim_set_u8(sim, kAltitudeKnob, 2);
+        E2E_CHECK(t, wait_for_commands(sim, 4, kTimeoutMs));
+        // What the block holds for the level cockpit, as this Corvane writes it.
+        show_climb(sim, false);
+        E2E_CHECK(t, wait_until([&] { return sim_u16(sim, kVerticalSpeedDisplay) == 0 &&
+                                             sim_u8(sim, kLampByte) == 0; }, kTimeoutMs));
+        level = exported_bytes(sim);
+        show_climb(sim, true);
+        E2E_CHECK(t, wait_until([&] { return sim_u16(sim, kVerticalSpeedDisplay) == 1500; },
+                                kTimeoutMs));
+        first.exit(t);
+    }
+
+    t.begin("closed: the aircraft levels off and the altitude knob turns once more");
+    show_climb(sim, false);
+    sim_set_u8(sim, kAltitudeKnob, 3);
+    sim.with_aircraft([](sim::AircraftModel* aircraft) { aircraft->clear_commands(); });
+
+    t.begin("started again: the block is what the aircraft shows, nothing is replayed");
+    Corvane second;
+    if (!second.start(t)) {
+        return;
+    }
+    E2E_CHECK(t, wait_until([&] { return exported_bytes(sim) == level; }, kTimeoutMs));
+    E2E_CHECK(t, wait_for_exchanges(sim, 10, kTimeoutMs));
+    E2E_CHECK(t, sim.sync_posts(kPostArrivalMs));
+    E2E_CHECK_EQ(t, sim_commands(sim).size(), 0);
+
+    t.begin("the next step of the step counter is one post");
+    sim_set_u8(sim, kStepCounter, 4);
+    E2E_CHECK(t, wait_for_commands(sim, 1, kTimeoutMs));
+    E2E_CHECK(t, wait_for_exchanges(sim, 5, kTimeoutMs));
+    E2E_CHECK(t, sim.sync_posts(kPostArrivalMs));
+    const std::vector<sim::PostedCommand> posted = sim_commands(sim);
+    if (E2E_CHECK_EQ(t, posted.size(), 1)) {
+        E2E_CHECK_EQ(t, posted[0].command, 628);
+    }
+    second.exit(t);
+}
+
 void lost_exchange(Checks& t) {
     t.begin("a display changes in a cycle whose exchange fails: written once the link is back");
     BridgeRig rig;
@@ -182,5 +277,6 @@ int main() {
     }
 #endif
     simulator_restart(t);
+    corvane_restart(t);
     return t.finish();
 }

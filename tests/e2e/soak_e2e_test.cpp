@@ -16,8 +16,10 @@
 // once the last one was taken, so each must arrive exactly once). Clicks go on
 // through every fault but the restart: the server keeps the counters and
 // Corvane reads them once it is back. Before a restart the driver waits until
-// every input arrived, since what the old server held unread is lost with it
-// by design (a new server's counters count from zero). The counters are 8
+// every input arrived, since what the old server held unread is lost with it,
+// and it clicks again only once Corvane bridges the new one: by design, what
+// a server's counters hold at Corvane's first read is their baseline, not
+// movement (so at start too). The counters are 8
 // bits wide, so the driver never lets more than 100 clicks wait unread: past
 // 128 the wrap could not tell up from down, a limit of the offsets, not of
 // Corvane. A new server's command word reads 0, which Corvane posts once as
@@ -219,7 +221,11 @@ private:
             return false;
         }
         window_ = app_.wait_window(kMainWindowClass, 20000);
-        return E2E_CHECK(t_, window_ != nullptr) && E2E_CHECK(t_, wait_bridging());
+        if (!E2E_CHECK(t_, window_ != nullptr) || !E2E_CHECK(t_, wait_bridging())) {
+            return false;
+        }
+        clicks_ = true;
+        return true;
     }
 
     void show_cockpit() {
@@ -282,7 +288,6 @@ private:
             show_cockpit();
             E2E_CHECK(t_, sim_.start());
             ++server_starts_;
-            clicks_ = true;
         });
     }
 
@@ -300,6 +305,7 @@ private:
         if (E2E_CHECK(t_, wait_bridging())) {
             ++faults_survived_;
         }
+        clicks_ = true;
         words_ = true;
     }
 
@@ -589,7 +595,7 @@ private:
     AppProcess app_;
     HWND window_ = nullptr;
 
-    bool clicks_ = true;
+    bool clicks_ = false;  // on once Corvane has read the counters
     bool words_ = true;
     int position_[kCounters] = {};
     int clicks_sent_[kCounters] = {};
