@@ -205,6 +205,7 @@ enum StepKind : std::uint8_t {
     kAircraftGone,
     kAircraftBack,
     kWindowDestroyed,
+    kSimulatorWindowGone,
     kRestart,
     kLateHandling,
     kHeal,
@@ -213,13 +214,14 @@ enum StepKind : std::uint8_t {
 
 constexpr const char* kStepNames[kStepKinds] = {
     "tick", "block change", "hardware", "fault", "Run!", "aircraft withdrawn",
-    "aircraft published", "server window destroyed", "simulator restart",
+    "aircraft published", "server window destroyed", "simulator window gone",
+    "simulator restart",
     "late handling", "heal",
 };
 
 // Out of 1000.
 constexpr std::uint32_t kStepWeights[kStepKinds] = {
-    450, 150, 220, 55, 50, 8, 25, 4, 12, 12, 14,
+    450, 150, 220, 55, 50, 8, 25, 4, 6, 12, 12, 14,
 };
 
 constexpr std::uint32_t total_weight() {
@@ -256,6 +258,9 @@ struct BridgeMachine::State {
     unsigned char* sdk2 = nullptr;
     bool uipcmain = false;          // the server also has its own "UIPCMAIN" window
     bool windows_destroyed = false;
+    // Only the simulator's own window went; its offset server may still
+    // answer through "UIPCMAIN", and the panels' movements must wait.
+    bool simulator_window_gone = false;
 
     // ---- the full export of the same blocks, in a world of its own --------------
     FakeOs reference_fake;
@@ -645,7 +650,7 @@ struct BridgeMachine::State {
         fake.restart_simulator();
         fake.has_fs98main = true;
         fake.has_uipcmain = uipcmain;
-        windows_destroyed = false;
+        windows_destroyed = simulator_window_gone = false;
         for (int i = 0; i < kStepCounterCount; ++i) {
             step_position[i] = step_unposted[i] = 0;
         }
@@ -688,6 +693,8 @@ struct BridgeMachine::State {
         if (windows_destroyed) {
             restart();  // a destroyed window never comes back: the simulator starts anew
         }
+        fake.has_fs98main = true;
+        simulator_window_gone = false;
         publish_aircraft();
         aircraft->set_data_valid(1);
         press_run();
@@ -748,6 +755,8 @@ struct BridgeMachine::State {
     // exchanges whose results reached the client.
     void check_posts() {
         take_baseline();
+        // The bridge acts on what it read only with a live simulator window.
+        const bool handled = aircraft::simulator_known(bridge->link) && fake.has_fs98main;
         const std::uint32_t message = fake.message_id(aircraft::kCommandMessageName);
         int step_net[kStepCounterCount] = {};
         int step_up[kStepCounterCount] = {};
@@ -835,7 +844,7 @@ struct BridgeMachine::State {
         }
         // Knobs: one post for every read that moved, none otherwise.
         for (int i = 0; i < kKnobCount; ++i) {
-            const bool moved = observed.delivered[kKnobRead + i] &&
+            const bool moved = handled && observed.delivered[kKnobRead + i] &&
                                observed.value[kKnobRead + i] != knob_acted[i];
             if (knob_posts[i] != (moved ? 1 : 0)) {
                 fail("knob 0x%X: %d posts for a read that %s",
@@ -843,13 +852,13 @@ struct BridgeMachine::State {
                      moved ? "moved" : "did not move");
                 return;
             }
-            if (observed.delivered[kKnobRead + i]) {
+            if (handled && observed.delivered[kKnobRead + i]) {
                 knob_acted[i] = observed.value[kKnobRead + i];
             }
             figures.other_commands += static_cast<std::uint64_t>(knob_posts[i]);
         }
         // The value byte: posted once whenever the byte read differs from the last posted.
-        const bool value_changed = observed.delivered[kValueRead] &&
+        const bool value_changed = handled && observed.delivered[kValueRead] &&
                                    observed.value[kValueRead] != value_posted;
         if (value_posts != (value_changed ? 1 : 0)) {
             fail("value byte: %d posts for a read of %d after %d was posted", value_posts,
@@ -861,7 +870,8 @@ struct BridgeMachine::State {
         }
         // The command word: once per read of a code, then reset to 0xFFFF;
         // nothing else ever changes it.
-        const bool word_read = observed.delivered[kWordRead] && observed.value[kWordRead] >= 0;
+        const bool word_read =
+            handled && observed.delivered[kWordRead] && observed.value[kWordRead] >= 0;
         if (word_posts != (word_read ? 1 : 0)) {
             fail("command word: %d posts for a read of %d", word_posts, observed.value[kWordRead]);
             return;
@@ -906,8 +916,12 @@ struct BridgeMachine::State {
     }
 
     // After a cycle that read every command offset and succeeded, nothing
-    // the panels did is still waiting.
+    // the panels did is still waiting, unless there is no simulator window to
+    // post to: then it waits for the next open of the aircraft link.
     void check_nothing_pending() {
+        if (!aircraft::simulator_known(bridge->link) || !fake.has_fs98main) {
+            return;
+        }
         ++figures.complete_reads;
         for (int i = 0; i < kStepCounterCount; ++i) {
             if (step_unposted[i] != 0) {
@@ -992,6 +1006,12 @@ bool BridgeMachine::step(Choices& c) {
         case kRun: s.press_run(); break;
         case kAircraftGone: s.withdraw_aircraft(c); break;
         case kAircraftBack: s.publish_aircraft(); break;
+        case kSimulatorWindowGone:
+            ++s.figures.faults;
+            s.fake.has_fs98main = false;
+            s.simulator_window_gone = true;
+            s.note(kSimulatorWindowGone);
+            break;
         case kWindowDestroyed:
             ++s.figures.faults;
             s.fake.has_uipcmain = s.fake.has_fs98main = false;

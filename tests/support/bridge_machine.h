@@ -1,9 +1,9 @@
 // A stateful model of the whole core for property testing: the bridge, the
 // connection lifecycle and a recording shell, run against the in-process fake
 // through random interleavings of steps (aircraft block changes, hardware
-// inputs, exchange faults, server restarts, the aircraft coming and going,
-// "Run!", timer ticks), with invariants checked from the outside after every
-// step:
+// inputs, exchange faults, server restarts, the simulator's window going
+// while its offset server answers on, the aircraft coming and going, "Run!",
+// timer ticks), with invariants checked from the outside after every step:
 //
 //   * in step: after every successful cycle the server's offset block holds
 //     exactly what a full export of the same blocks (every shadow cleared)
@@ -11,7 +11,9 @@
 //   * no lost or doubled input: every counter movement the server held
 //     becomes its step commands exactly once, knobs, the value byte and the
 //     command word are posted once per value read, and only to the live
-//     simulator window; after a cycle that read everything nothing is pending;
+//     simulator window; what a server's counters hold at the first read after
+//     start or a new server is their baseline; after a cycle that read
+//     everything with a live simulator window nothing is pending;
 //   * nothing leaks: the fake's handles, views, atoms and mapping objects are
 //     exactly those the two open links hold, and no release is ever doubled
 //     or of something unknown;
