@@ -6,6 +6,8 @@
 // time, in any folder, in a file that can be removed meanwhile.
 #include "tests/e2e/e2e_support.h"
 
+#include "app/win32/settings_file.h"
+
 #include <cctype>
 #include <string>
 #include <vector>
@@ -23,20 +25,6 @@ constexpr DWORD kExitTimeoutMs = 10000;
 constexpr DWORD kQuietMs = 4000;
 // Far below the first exchange timeout of a hung simulator (2 s).
 constexpr DWORD kPromptExitMs = 1500;
-
-// UTF-16 of a path (std::u16string: Winelib's wchar_t is not its C++
-// library's), and the pointer the wide API takes.
-std::u16string wide_text(const std::string& text) {
-    std::u16string wide(text.size(), u'\0');
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                           reinterpret_cast<wchar_t*>(&wide[0]),
-                                           static_cast<int>(wide.size()));
-    wide.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-    return wide;
-}
-const wchar_t* wide_ptr(const std::u16string& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
 
 constexpr std::uint32_t kStepCounter = 0x94F8;
 constexpr std::uint32_t kStepUpCommand = 628;
@@ -204,18 +192,19 @@ void log_file_not_opened(Checks& t) {
 void log_file_anywhere(Checks& t) {
     t.begin("LogFile in a folder with a non-ASCII name, written as UTF-8; removed meanwhile");
     Program program;
-    const std::u16string folder = wide_text(program.folder.path()) + u"\\Cockpit \u00DCbung";
-    if (!E2E_CHECK(t, CreateDirectoryW(wide_ptr(folder), nullptr)) ||
+    const win32::WideText folder =
+        win32::wide_text(program.folder.path()) + u"\\Cockpit \u00DCbung";
+    if (!E2E_CHECK(t, CreateDirectoryW(win32::wide_ptr(folder), nullptr)) ||
         !program.launch(t, "[General]\nLogFile=Cockpit \xC3\x9C" "bung\\corvane.log\n")) {
         return;
     }
     const Lines expected = {kInit, kFsuipcNotOk};
     E2E_CHECK(t, program.wait_for_lines(expected.size()));
     E2E_CHECK_LINES(t, program.lines(), expected);
-    const std::u16string file = folder + u"\\corvane.log";
-    E2E_CHECK(t, DeleteFileW(wide_ptr(file)));
+    const win32::WideText file = folder + u"\\corvane.log";
+    E2E_CHECK(t, DeleteFileW(win32::wide_ptr(file)));
     program.exit(t);
-    RemoveDirectoryW(wide_ptr(folder));
+    RemoveDirectoryW(win32::wide_ptr(folder));
 }
 
 // Holds the stand-in's lock until the first instance's window stops
