@@ -1,8 +1,10 @@
 // corvane-sim: the stand-in simulator as a program of its own. It serves the
-// offset protocol from an "FS98MAIN" (or "UIPCMAIN") window, publishes the
+// offset protocol from the windows of a simulator with the offset server
+// loaded ("UIPCMAIN" and "FS98MAIN", or "UIPCMAIN" alone), publishes the
 // aircraft's two mappings with a moving cockpit, acts on the knob commands
-// Corvane posts, and prints the offset block and every command it receives.
-// For the demo, and for trying cockpit hardware without a simulator.
+// Corvane posts, and prints the offset block, every command it receives and
+// every request it refuses. For the demo, and for trying cockpit hardware
+// and panel software without a simulator.
 //
 //   corvane-sim [--seconds N] [--uipcmain] [--no-aircraft] [--turn-knobs] [--no-dump]
 //   corvane-sim --offset-map [--format text|csv|md]
@@ -32,9 +34,11 @@ namespace {
 using corvane::sim::AircraftModel;
 using corvane::sim::OffsetServer;
 using corvane::sim::PostedCommand;
+using corvane::sim::win32::has_window;
 using corvane::sim::win32::HostOptions;
 using corvane::sim::win32::ServerClass;
 using corvane::sim::win32::SimHost;
+using corvane::sim::win32::WindowLayout;
 
 constexpr std::uint32_t kBlockFirst = 0x9400;
 constexpr std::uint32_t kBlockLast = 0x94FB;
@@ -81,7 +85,7 @@ constexpr char kUsage[] =
     "       corvane-sim --latency N\n"
     "       corvane-sim --help | --version\n"
     "  --seconds N    exit after N seconds (default: run until stopped)\n"
-    "  --uipcmain     serve from a \"UIPCMAIN\" window instead of \"FS98MAIN\"\n"
+    "  --uipcmain     serve from a \"UIPCMAIN\" window alone, not beside \"FS98MAIN\"\n"
     "                 (aircraft commands then have no window to go to)\n"
     "  --no-aircraft  serve offsets only, publish no aircraft mappings\n"
     "  --turn-knobs   turn a few knobs now and then, as a hardware client would\n"
@@ -131,7 +135,7 @@ bool parse(int argc, char** argv, Options& options) {
                 return false;
             }
         } else if (std::strcmp(argv[i], "--uipcmain") == 0) {
-            options.host.server_class = ServerClass::Uipcmain;
+            options.host.windows = WindowLayout::UipcmainOnly;
         } else if (std::strcmp(argv[i], "--turn-knobs") == 0) {
             options.turn_knobs = true;
         } else if (std::strcmp(argv[i], "--offset-map") == 0) {
@@ -207,16 +211,23 @@ int main(int argc, char** argv) {
         std::fwrite(map.data(), 1, map.size(), stdout);
         return 0;
     }
-    const char* cls = corvane::sim::win32::class_name(options.host.server_class);
-    if (FindWindowExA(nullptr, nullptr, cls, nullptr) != nullptr) {
-        std::fprintf(stderr, "corvane-sim: a \"%s\" window already exists; is a simulator running?\n",
-                     cls);
-        return 1;
+    std::string windows;
+    for (const ServerClass server_class : {ServerClass::Uipcmain, ServerClass::Fs98main}) {
+        if (!has_window(options.host.windows, server_class)) {
+            continue;
+        }
+        const char* cls = corvane::sim::win32::class_name(server_class);
+        if (FindWindowExA(nullptr, nullptr, cls, nullptr) != nullptr) {
+            std::fprintf(stderr, "corvane-sim: a \"%s\" window already exists; is a simulator running?\n",
+                         cls);
+            return 1;
+        }
+        windows += (windows.empty() ? "\"" : " and \"") + std::string(cls) + "\"";
     }
 
     SimHost host(options.host);
     if (!host.start()) {
-        std::fprintf(stderr, "corvane-sim: could not create the server window or the aircraft mappings\n");
+        std::fprintf(stderr, "corvane-sim: could not create the windows or the aircraft mappings\n");
         return 1;
     }
     if (host.adopted_existing_mapping()) {
@@ -230,7 +241,7 @@ int main(int argc, char** argv) {
     // Cockpit hardware leaves the command word at "none" until it has a
     // command; a zero there would be taken for command 0.
     host.with_server([](OffsetServer& server) { server.set_u16(kCommandWord, kNoCommand); });
-    std::printf("corvane-sim: serving offsets from a \"%s\" window%s\n", cls,
+    std::printf("corvane-sim: serving offsets from %s%s\n", windows.c_str(),
                 host.aircraft_published() ? ", aircraft published" : ", no aircraft");
     if (options.seconds != 0) {
         std::printf("corvane-sim: stopping after %lu s\n", options.seconds);
