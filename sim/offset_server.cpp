@@ -40,67 +40,60 @@ constexpr std::uintptr_t kAnswerServed = fsuipc::kServerAnswerOk;
 constexpr std::uintptr_t kAnswerRefused = 0;
 constexpr unsigned kBitsPerByte = 8;
 
-// Every record layout the server knows, by id.
-struct RecordLayout {
-    std::uint32_t id;
-    std::size_t header;
-};
-constexpr RecordLayout kLayouts[] = {
-    {kRecordRead, fsuipc::kReadHeader},
-    {kRecordWrite, fsuipc::kWriteHeader},
-    {kRecordWideRead, kWideReadHeader},
-};
-
-// 0 for an id the server does not know.
+// The header size of every record layout the server knows; 0 for any other id.
 std::size_t header_size(std::uint32_t id) {
-    for (const RecordLayout& layout : kLayouts) {
-        if (layout.id == id) {
-            return layout.header;
-        }
+    switch (id) {
+        case kRecordRead:
+            return fsuipc::kReadHeader;
+        case kRecordWrite:
+            return fsuipc::kWriteHeader;
+        case kRecordWideRead:
+            return kWideReadHeader;
+        default:
+            return 0;
     }
-    return 0;
 }
 
-// The record at a position, as far as the area holds it: its header fields
-// and whether it ends the request, or the fault that stops the walk there.
-struct Walked {
-    FaultKind fault = FaultKind::None;
-    bool end = false;
-    std::uint32_t id = 0;
-    std::uint32_t offset = 0;
-    std::uint32_t size = 0;
-    std::size_t header = 0;
-};
-
-// position is never beyond area_size: every step below keeps it inside.
-Walked walk_one(const unsigned char* area, std::size_t area_size, std::size_t position) {
-    Walked record;
-    const std::size_t left = area_size - position;
-    if (left < kIdSize) {
-        record.fault = FaultKind::NoTerminator;
-        return record;
+// Walks the request's records in area order and hands each well-formed one
+// to on_record(id, offset, size, data), until the terminator (a fault of
+// kind None comes back) or the first record that is not well-formed (its
+// fault comes back). Every size and offset is checked in 64 bits before it
+// is used, so the walk never leaves the area, whatever it holds.
+template <typename OnRecord>
+RequestFault walk(unsigned char* area, std::size_t area_size, OnRecord&& on_record) {
+    std::size_t position = 0;  // never beyond area_size: every step keeps it inside
+    for (std::size_t index = 0;; ++index) {
+        RequestFault fault{FaultKind::None, index, position, area_size, 0, 0, 0};
+        const std::size_t left = area_size - position;
+        if (left < kIdSize) {
+            fault.kind = FaultKind::NoTerminator;
+            return fault;
+        }
+        unsigned char* at = area + position;
+        fault.id = load_u32(at);
+        if (fault.id == kRecordEnd) {
+            return fault;
+        }
+        const std::size_t header = header_size(fault.id);
+        if (header == 0) {
+            fault.kind = FaultKind::UnknownId;
+            return fault;
+        }
+        if (left >= kCommonHeader) {
+            fault.offset = load_u32(at + kOffsetField);
+            fault.size = load_u32(at + kSizeField);
+        }
+        if (left < header || left - header < fault.size) {
+            fault.kind = FaultKind::PastArea;
+            return fault;
+        }
+        if (std::uint64_t{fault.offset} + fault.size > kOffsetSpaceSize) {
+            fault.kind = FaultKind::BeyondOffsetSpace;
+            return fault;
+        }
+        on_record(fault.id, fault.offset, fault.size, at + header);
+        position += header + fault.size;
     }
-    const unsigned char* at = area + position;
-    record.id = load_u32(at);
-    if (record.id == kRecordEnd) {
-        record.end = true;
-        return record;
-    }
-    record.header = header_size(record.id);
-    if (record.header == 0) {
-        record.fault = FaultKind::UnknownId;
-        return record;
-    }
-    if (left >= kCommonHeader) {
-        record.offset = load_u32(at + kOffsetField);
-        record.size = load_u32(at + kSizeField);
-    }
-    if (left < record.header || left - record.header < record.size) {
-        record.fault = FaultKind::PastArea;
-    } else if (std::uint64_t{record.offset} + record.size > kOffsetSpaceSize) {
-        record.fault = FaultKind::BeyondOffsetSpace;
-    }
-    return record;
 }
 
 std::uint8_t byte_of(std::uint32_t value, std::uint32_t index) {
@@ -189,34 +182,25 @@ std::uintptr_t OffsetServer::serve(unsigned char* area, std::size_t area_size) {
     logged_exchange.fault = RequestFault{};
 
     // The whole request first: one bad record refuses all of it.
-    std::size_t position = 0;
-    for (std::size_t index = 0;; ++index) {
-        const Walked record = walk_one(area, area_size, position);
-        if (record.end) {
-            break;
-        }
-        if (record.fault != FaultKind::None) {
-            logged_exchange.fault = RequestFault{record.fault, index,     position,   area_size,
-                                                 record.id,    record.offset, record.size};
-            return kAnswerRefused;
-        }
-        position += record.header + record.size;
+    const RequestFault fault = walk(area, area_size, [](std::uint32_t, std::uint32_t, std::uint32_t,
+                                                        unsigned char*) {});
+    if (fault.kind != FaultKind::None) {
+        logged_exchange.fault = fault;
+        return kAnswerRefused;
     }
-
-    position = 0;
-    for (;;) {
-        const Walked record = walk_one(area, area_size, position);
-        if (record.end || record.fault != FaultKind::None) {
-            break;
-        }
-        if (logged_exchange.record_count < ServedExchange::kMaxLoggedRecords) {
-            logged_exchange.records[logged_exchange.record_count] =
-                ServedRecord{record.id, record.offset, record.size};
-        }
-        ++logged_exchange.record_count;
-        apply(record.id, record.offset, record.size, area + position + record.header);
-        position += record.header + record.size;
-    }
+    // Then every record in order. Should the client rewrite the area in
+    // between, this walk stops where it no longer passes.
+    std::size_t served = 0;
+    walk(area, area_size,
+         [this, &logged_exchange, &served](std::uint32_t id, std::uint32_t offset,
+                                           std::uint32_t size, unsigned char* data) {
+             if (served < ServedExchange::kMaxLoggedRecords) {
+                 logged_exchange.records[served] = ServedRecord{id, offset, size};
+             }
+             ++served;
+             apply(id, offset, size, data);
+         });
+    logged_exchange.record_count = served;
     return kAnswerServed;
 }
 
@@ -224,8 +208,12 @@ std::uintptr_t OffsetServer::serve(unsigned char* area, std::size_t area_size) {
 // and data holds size bytes of the area.
 void OffsetServer::apply(std::uint32_t id, std::uint32_t offset, std::uint32_t size,
                          unsigned char* data) {
+    const bool away = std::uint64_t{offset} + size <= kServerVersionOffset || offset >= kHandshakeEnd;
     if (id != kRecordWrite) {
         copy_span(data, 0, space_, offset, size);
+        if (away) {
+            return;
+        }
         // The handshake offsets read as the server's own versions.
         const Span owned = overlap(offset, size, kServerVersionOffset, kHandshakeEnd);
         for (std::uint64_t at = owned.start; at < owned.start + owned.length; ++at) {
@@ -237,7 +225,7 @@ void OffsetServer::apply(std::uint32_t id, std::uint32_t offset, std::uint32_t s
         return;
     }
     // Most writes lie away from the handshake offsets: a plain copy serves them.
-    if (std::uint64_t{offset} + size <= kServerVersionOffset || offset >= kHandshakeEnd) {
+    if (away) {
         copy_span(space_, offset, data, 0, size);
         return;
     }

@@ -75,8 +75,8 @@ struct ServedRecord {
 struct ServedExchange {
     static constexpr std::size_t kMaxLoggedRecords = 512;
     std::size_t record_count = 0;  // all records served, also those not kept
-    ServedRecord records[kMaxLoggedRecords];
     RequestFault fault;  // kind None unless the request was refused (record_count 0)
+    ServedRecord records[kMaxLoggedRecords];
 
     std::size_t count(std::uint32_t id) const;
     bool has_write(std::uint32_t offset) const;
