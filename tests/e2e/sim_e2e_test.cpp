@@ -39,25 +39,21 @@ std::string sim_path() {
 }
 
 // A panel program's link as the common 64-bit client libraries make it: the
-// "UIPCMAIN" window, a page-file mapping named by a global atom, and reads
-// laid as id-4 records with a 20-byte header (the last 8 bytes of it the
-// client's own).
+// "UIPCMAIN" window, a page-file mapping named by a global atom, reads laid
+// as id-4 records with a 20-byte header (its last 8 bytes the client's own).
 class WideClient {
 public:
     static constexpr std::uint32_t kWideRead = 4;
-    static constexpr std::uint32_t kWrite = 2;
     static constexpr std::uint64_t kClientField = 0x1122334455667788;
 
-    explicit WideClient(const char* name) {
-        window_ = FindWindowExA(nullptr, nullptr, fsuipc::kServerClass, nullptr);
-        message_ = RegisterWindowMessageA(fsuipc::kExchangeMessageName);
-        atom_ = GlobalAddAtomA(name);
-        mapping_ = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                      fsuipc::kAreaSize, name);
-        if (mapping_ != nullptr) {
-            area_ = static_cast<unsigned char*>(MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, 0));
-        }
-    }
+    explicit WideClient(const char* name)
+        : window_(FindWindowExA(nullptr, nullptr, fsuipc::kServerClass, nullptr)),
+          message_(RegisterWindowMessageA(fsuipc::kExchangeMessageName)),
+          atom_(GlobalAddAtomA(name)),
+          mapping_(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                      fsuipc::kAreaSize, name)),
+          area_(mapping_ == nullptr ? nullptr
+                                    : static_cast<unsigned char*>(MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, 0))) {}
     ~WideClient() {
         if (area_ != nullptr) UnmapViewOfFile(area_);
         if (mapping_ != nullptr) CloseHandle(mapping_);
@@ -67,83 +63,71 @@ public:
     WideClient& operator=(const WideClient&) = delete;
 
     bool ok() const { return window_ != nullptr && message_ != 0 && atom_ != 0 && area_ != nullptr; }
-    // Returns where the result bytes will be, poisoned until the server fills them.
-    std::size_t read(std::uint32_t offset, std::uint32_t size) {
-        header(kWideRead, offset, size);
-        std::memcpy(area_ + used_, &kClientField, sizeof kClientField);
-        used_ += sizeof kClientField;
+    void word(std::uint32_t value) {
+        store_u32(area_ + used_, value);
+        used_ += sizeof value;
+    }
+    // Lays a record's header; returns where its data goes (poisoned).
+    std::size_t record(std::uint32_t id, std::uint32_t offset, std::uint32_t size) {
+        word(id);
+        word(offset);
+        word(size);
+        if (id == kWideRead) {
+            std::memcpy(area_ + used_, &kClientField, sizeof kClientField);
+            used_ += sizeof kClientField;
+        }
         std::memset(area_ + used_, 0xEE, size);
         used_ += size;
         return used_ - size;
     }
-    void write_u16(std::uint32_t offset, std::uint16_t value) {
-        header(kWrite, offset, sizeof value);
-        store_u16(area_ + used_, value);
-        used_ += sizeof value;
-    }
-    void raw(std::uint32_t word) {
-        store_u32(area_ + used_, word);
-        used_ += sizeof word;
-    }
-    // Terminates the request and sends it; the server's answer, or -1 when
-    // the send itself failed.
+    // Terminates the request and sends it: the server's answer, -1 when the send failed.
     LRESULT send() {
-        raw(fsuipc::kRecordEnd);
+        word(fsuipc::kRecordEnd);
         used_ = 0;
         DWORD_PTR answer = 0;
-        if (!SendMessageTimeoutA(window_, message_, atom_, 0, SMTO_BLOCK, fsuipc::kSendTimeoutMs,
-                                 &answer)) {
-            return -1;
-        }
-        return static_cast<LRESULT>(answer);
+        return SendMessageTimeoutA(window_, message_, atom_, 0, SMTO_BLOCK, fsuipc::kSendTimeoutMs,
+                                   &answer)
+                   ? static_cast<LRESULT>(answer)
+                   : -1;
     }
-    const unsigned char* area() const { return area_; }
+    unsigned char* area() { return area_; }
 
 private:
-    void header(std::uint32_t id, std::uint32_t offset, std::uint32_t size) {
-        raw(id);
-        raw(offset);
-        raw(size);
-    }
-
-    HWND window_ = nullptr;
-    UINT message_ = 0;
-    ATOM atom_ = 0;
-    HANDLE mapping_ = nullptr;
-    unsigned char* area_ = nullptr;
+    HWND window_;
+    UINT message_;
+    ATOM atom_;
+    HANDLE mapping_;
+    unsigned char* area_;
     std::size_t used_ = 0;
 };
 
 void wide_client(Checks& t, const std::string& sim_output) {
     t.begin("a 64-bit client: id-4 reads pass the version handshake and read the block");
     char name[64];
-    std::snprintf(name, sizeof name, "FsasmLib:IPC:%X:wide",
-                  static_cast<unsigned>(GetCurrentProcessId()));
+    std::snprintf(name, sizeof name, "FsasmLib:IPC:%X:wide", static_cast<unsigned>(GetCurrentProcessId()));
     WideClient client(name);
     if (!E2E_CHECK(t, client.ok())) {
         return;
     }
-    const std::size_t server_version = client.read(fsuipc::kServerVersionOffset, 4);
-    const std::size_t simulator_version = client.read(fsuipc::kSimulatorVersionOffset, 4);
-    client.write_u16(fsuipc::kLibraryVersionOffset, 0x0900);
     constexpr std::uint32_t kBlockSize = 0x94FC - kCommandWord;
-    const std::size_t block = client.read(kCommandWord, kBlockSize);
+    const std::size_t server_version = client.record(WideClient::kWideRead, fsuipc::kServerVersionOffset, 4);
+    const std::size_t simulator_version = client.record(WideClient::kWideRead, fsuipc::kSimulatorVersionOffset, 4);
+    store_u16(client.area() + client.record(fsuipc::kRecordWrite, fsuipc::kLibraryVersionOffset, 2), 0x0900);
+    const std::size_t block = client.record(WideClient::kWideRead, kCommandWord, kBlockSize);
     E2E_CHECK_EQ(t, client.send(), 1);
     E2E_CHECK_EQ(t, load_u32(client.area() + server_version), sim::kDefaultServerVersion);
     E2E_CHECK(t, load_u32(client.area() + server_version) >= fsuipc::kMinServerVersion);
     E2E_CHECK_EQ(t, load_u32(client.area() + simulator_version), kSimulatorVersion);
     E2E_CHECK_EQ(t, load_u16(client.area() + block), 0xFFFF);  // the command word, parked
     E2E_CHECK_EQ(t, client.area()[block + kBlockSize - 1], 0);  // 0x94FB: nobody wrote it
-    std::uint64_t field = 0;
-    std::memcpy(&field, client.area() + block - sizeof field, sizeof field);
-    E2E_CHECK(t, field == WideClient::kClientField);
+    E2E_CHECK(t, std::memcmp(client.area() + block - 8, &WideClient::kClientField, 8) == 0);
 
     t.begin("a bad request: answer 0, nothing applied, corvane-sim names the record");
     constexpr std::uint32_t kScratch = 0x66C0;
-    client.write_u16(kScratch, 0x1234);
-    client.raw(7);  // no such record id
+    store_u16(client.area() + client.record(fsuipc::kRecordWrite, kScratch, 2), 0x1234);
+    client.word(7);  // no such record id
     E2E_CHECK_EQ(t, client.send(), 0);
-    const std::size_t scratch = client.read(kScratch, 2);
+    const std::size_t scratch = client.record(WideClient::kWideRead, kScratch, 2);
     E2E_CHECK_EQ(t, client.send(), 1);
     E2E_CHECK_EQ(t, load_u16(client.area() + scratch), 0);
     const std::string line = std::string("corvane-sim: request area ") + name +
