@@ -135,15 +135,17 @@ void describe_fault(const RequestFault& fault, const char* area_name, char* text
             std::snprintf(what, sizeof what, "no fault");
             break;
         case FaultKind::UnknownId:
-            std::snprintf(what, sizeof what, "unknown record id %u (known: 1 and 4 read, 2 writes, 0 ends)",
+            std::snprintf(what, sizeof what,
+                          "unknown record id %u (known: 1 and 4 read, 2 writes, 0 ends)",
                           static_cast<unsigned>(fault.id));
             break;
         case FaultKind::PastArea:
-            std::snprintf(what, sizeof what,
-                          "an id %u record of %llu bytes runs past the area's end at byte %zu",
-                          static_cast<unsigned>(fault.id),
-                          static_cast<unsigned long long>(header_size(fault.id) + std::uint64_t{fault.size}),
-                          fault.area_size);
+            std::snprintf(
+                what, sizeof what,
+                "an id %u record of %llu bytes runs past the area's end at byte %zu",
+                static_cast<unsigned>(fault.id),
+                static_cast<unsigned long long>(header_size(fault.id) + std::uint64_t{fault.size}),
+                fault.area_size);
             break;
         case FaultKind::BeyondOffsetSpace:
             std::snprintf(what, sizeof what,
@@ -151,11 +153,12 @@ void describe_fault(const RequestFault& fault, const char* area_name, char* text
                           static_cast<unsigned>(fault.offset), static_cast<unsigned>(fault.size));
             break;
         case FaultKind::NoTerminator:
-            std::snprintf(what, sizeof what, "no terminating 0 id before the area's end at byte %zu",
-                          fault.area_size);
+            std::snprintf(what, sizeof what,
+                          "no terminating 0 id before the area's end at byte %zu", fault.area_size);
             break;
     }
-    std::snprintf(text, capacity, "request area %s: record index %zu at byte %zu: %s; "
+    std::snprintf(text, capacity,
+                  "request area %s: record index %zu at byte %zu: %s; "
                   "nothing applied, answered 0",
                   area_name, fault.index, fault.position, what);
 }
@@ -182,8 +185,8 @@ std::uintptr_t OffsetServer::serve(unsigned char* area, std::size_t area_size) {
     logged_exchange.fault = RequestFault{};
 
     // The whole request first: one bad record refuses all of it.
-    const RequestFault fault = walk(area, area_size, [](std::uint32_t, std::uint32_t, std::uint32_t,
-                                                        unsigned char*) {});
+    const RequestFault fault =
+        walk(area, area_size, [](std::uint32_t, std::uint32_t, std::uint32_t, unsigned char*) {});
     if (fault.kind != FaultKind::None) {
         logged_exchange.fault = fault;
         return kAnswerRefused;
@@ -208,7 +211,8 @@ std::uintptr_t OffsetServer::serve(unsigned char* area, std::size_t area_size) {
 // and data holds size bytes of the area.
 void OffsetServer::apply(std::uint32_t id, std::uint32_t offset, std::uint32_t size,
                          unsigned char* data) {
-    const bool away = std::uint64_t{offset} + size <= kServerVersionOffset || offset >= kHandshakeEnd;
+    const bool away =
+        std::uint64_t{offset} + size <= kServerVersionOffset || offset >= kHandshakeEnd;
     if (id != kRecordWrite) {
         copy_span(data, 0, space_, offset, size);
         if (away) {

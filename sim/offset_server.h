@@ -43,10 +43,10 @@ constexpr std::uint32_t kWideReadHeader = 20;
 // What made the server refuse a request.
 enum class FaultKind : std::uint8_t {
     None,
-    UnknownId,           // a record id other than 0, 1, 2 and 4
-    PastArea,            // a header or its data runs past the area's end
-    BeyondOffsetSpace,   // offset + size lies beyond the 64 KiB offset space
-    NoTerminator,        // the area ends before a 0 id
+    UnknownId,          // a record id other than 0, 1, 2 and 4
+    PastArea,           // a header or its data runs past the area's end
+    BeyondOffsetSpace,  // offset + size lies beyond the 64 KiB offset space
+    NoTerminator,       // the area ends before a 0 id
 };
 
 // The first faulty record of a refused request, as the walk found it.
@@ -55,7 +55,7 @@ struct RequestFault {
     std::size_t index = 0;      // records before it in the area (0: the first)
     std::size_t position = 0;   // its byte position in the area
     std::size_t area_size = 0;  // of the whole area
-    std::uint32_t id = 0;      // header fields, as far as the area held them
+    std::uint32_t id = 0;       // header fields, as far as the area held them
     std::uint32_t offset = 0;
     std::uint32_t size = 0;
 };
@@ -66,7 +66,7 @@ void describe_fault(const RequestFault& fault, const char* area_name, char* text
                     std::size_t capacity);
 
 struct ServedRecord {
-    std::uint32_t id;      // 1 or 4 read, 2 write
+    std::uint32_t id;  // 1 or 4 read, 2 write
     std::uint32_t offset;
     std::uint32_t size;
 };
@@ -75,7 +75,7 @@ struct ServedRecord {
 struct ServedExchange {
     static constexpr std::size_t kMaxLoggedRecords = 512;
     std::size_t record_count = 0;  // all records served, also those not kept
-    RequestFault fault;  // kind None unless the request was refused (record_count 0)
+    RequestFault fault;            // kind None unless the request was refused (record_count 0)
     ServedRecord records[kMaxLoggedRecords];
 
     std::size_t count(std::uint32_t id) const;

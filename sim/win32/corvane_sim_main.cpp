@@ -66,7 +66,7 @@ struct Options {
     MapFormat format = MapFormat::Text;
     bool help = false;
     bool version = false;
-    bool no_dump = false;  // corvane-monitor shows the block instead
+    bool no_dump = false;               // corvane-monitor shows the block instead
     unsigned long latency_seconds = 0;  // 0: no latency probe
     std::uint32_t server_version = corvane::sim::kDefaultServerVersion;
     std::uint32_t simulator_version = corvane::sim::kDefaultSimulatorVersion;
@@ -173,8 +173,8 @@ CLI::Option* add_value(CLI::App& app, const char* name, const char* value_name, 
             name,
             [name, takes, parse](const std::string& text) {
                 if (!parse(text)) {
-                    throw CLI::ValidationError(std::string(name) + " takes " + takes +
-                                               ", not \"" + text + "\"");
+                    throw CLI::ValidationError(std::string(name) + " takes " + takes + ", not \"" +
+                                               text + "\"");
                 }
             })
         ->type_name(value_name)
@@ -187,22 +187,25 @@ void parse(int argc, char** argv, Options& options) {
     app.set_help_flag();  // --help prints the project's own usage text
     app.add_flag("-h,--help", options.help);
     app.add_flag("--version", options.version);
-    add_value(app, "--seconds", "N", "a whole number of seconds", [&options](const std::string& t) {
-        return parse_seconds(t, options.seconds);
-    });
-    add_value(app, "--latency", "N", "a whole number of seconds from 1", [&options](const std::string& t) {
-        return parse_seconds(t, options.latency_seconds) && options.latency_seconds != 0;
-    });
-    CLI::Option* windows =
-        add_value(app, "--windows", "W", "both, fs98main or uipcmain", [&options](const std::string& t) {
-            return parse_name(kLayoutNames, t, options.host.windows);
-        });
-    app.add_flag_callback("--uipcmain", [&options] { options.host.windows = WindowLayout::UipcmainOnly; })
+    add_value(app, "--seconds", "N", "a whole number of seconds",
+              [&options](const std::string& t) { return parse_seconds(t, options.seconds); });
+    add_value(app, "--latency", "N", "a whole number of seconds from 1",
+              [&options](const std::string& t) {
+                  return parse_seconds(t, options.latency_seconds) && options.latency_seconds != 0;
+              });
+    CLI::Option* windows = add_value(app, "--windows", "W", "both, fs98main or uipcmain",
+                                     [&options](const std::string& t) {
+                                         return parse_name(kLayoutNames, t, options.host.windows);
+                                     });
+    app.add_flag_callback("--uipcmain",
+                          [&options] { options.host.windows = WindowLayout::UipcmainOnly; })
         ->excludes(windows);
-    add_value(app, "--server-version", "HEX", "a hexadecimal 32-bit number such as 61000000",
-              [&options](const std::string& t) { return parse_hex_word(t, options.server_version); });
-    add_value(app, "--sim-version", "HEX", "a hexadecimal 32-bit number such as FADE000C",
-              [&options](const std::string& t) { return parse_hex_word(t, options.simulator_version); });
+    add_value(
+        app, "--server-version", "HEX", "a hexadecimal 32-bit number such as 61000000",
+        [&options](const std::string& t) { return parse_hex_word(t, options.server_version); });
+    add_value(
+        app, "--sim-version", "HEX", "a hexadecimal 32-bit number such as FADE000C",
+        [&options](const std::string& t) { return parse_hex_word(t, options.simulator_version); });
     app.add_flag_callback("--no-aircraft", [&options] { options.host.publish_aircraft = false; });
     app.add_flag("--turn-knobs", options.turn_knobs);
     app.add_flag("--no-dump", options.no_dump);
@@ -246,7 +249,8 @@ int main(int argc, char** argv) {
     try {
         parse(argc, argv, options);
     } catch (const CLI::ParseError& error) {
-        std::fprintf(stderr, "corvane-sim: %s\ncorvane-sim --help lists every option\n", error.what());
+        std::fprintf(stderr, "corvane-sim: %s\ncorvane-sim --help lists every option\n",
+                     error.what());
         return kExitUsage;
     }
     if (options.help) {
@@ -275,7 +279,8 @@ int main(int argc, char** argv) {
         }
         const char* cls = corvane::sim::win32::class_name(server_class);
         if (FindWindowExA(nullptr, nullptr, cls, nullptr) != nullptr) {
-            std::fprintf(stderr, "corvane-sim: a \"%s\" window already exists; is a simulator running?\n",
+            std::fprintf(stderr,
+                         "corvane-sim: a \"%s\" window already exists; is a simulator running?\n",
                          cls);
             return kExitFailed;
         }
@@ -292,7 +297,8 @@ int main(int argc, char** argv) {
         server.simulator_version = options.simulator_version;
     });
     if (!host.start()) {
-        std::fprintf(stderr, "corvane-sim: could not create the windows or the aircraft mappings\n");
+        std::fprintf(stderr,
+                     "corvane-sim: could not create the windows or the aircraft mappings\n");
         return kExitFailed;
     }
     if (host.adopted_existing_mapping()) {

@@ -161,7 +161,8 @@ LRESULT CALLBACK host_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
         if (message == impl->exchange_message) {
             return impl->on_exchange(wparam, host_window->server_class);
         }
-        if (message == impl->command_message && host_window->server_class == ServerClass::Fs98main) {
+        if (message == impl->command_message &&
+            host_window->server_class == ServerClass::Fs98main) {
             impl->on_command(wparam, lparam);
             return 0;
         }
@@ -214,9 +215,9 @@ bool SimHost::Impl::create_window(HostWindow& host_window) {
     }
     // A top-level window (not message-only): clients find it with
     // FindWindowExA on the desktop. It stays hidden.
-    host_window.handle = CreateWindowExA(0, cls, kWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                                         nullptr, instance, &host_window);
+    host_window.handle =
+        CreateWindowExA(0, cls, kWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, &host_window);
     live_windows += host_window.handle != nullptr ? 1 : 0;
     return host_window.handle != nullptr;
 }

@@ -53,7 +53,8 @@ public:
           mapping_(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                       fsuipc::kAreaSize, name)),
           area_(mapping_ == nullptr ? nullptr
-                                    : static_cast<unsigned char*>(MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, 0))) {}
+                                    : static_cast<unsigned char*>(
+                                          MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, 0))) {}
     ~WideClient() {
         if (area_ != nullptr) UnmapViewOfFile(area_);
         if (mapping_ != nullptr) CloseHandle(mapping_);
@@ -62,7 +63,9 @@ public:
     WideClient(const WideClient&) = delete;
     WideClient& operator=(const WideClient&) = delete;
 
-    bool ok() const { return window_ != nullptr && message_ != 0 && atom_ != 0 && area_ != nullptr; }
+    bool ok() const {
+        return window_ != nullptr && message_ != 0 && atom_ != 0 && area_ != nullptr;
+    }
     void word(std::uint32_t value) {
         store_u32(area_ + used_, value);
         used_ += sizeof value;
@@ -104,21 +107,25 @@ private:
 void wide_client(Checks& t, const std::string& sim_output) {
     t.begin("a 64-bit client: id-4 reads pass the version handshake and read the block");
     char name[64];
-    std::snprintf(name, sizeof name, "FsasmLib:IPC:%X:wide", static_cast<unsigned>(GetCurrentProcessId()));
+    std::snprintf(name, sizeof name, "FsasmLib:IPC:%X:wide",
+                  static_cast<unsigned>(GetCurrentProcessId()));
     WideClient client(name);
     if (!E2E_CHECK(t, client.ok())) {
         return;
     }
     constexpr std::uint32_t kBlockSize = 0x94FC - kCommandWord;
-    const std::size_t server_version = client.record(WideClient::kWideRead, fsuipc::kServerVersionOffset, 4);
-    const std::size_t simulator_version = client.record(WideClient::kWideRead, fsuipc::kSimulatorVersionOffset, 4);
-    store_u16(client.area() + client.record(fsuipc::kRecordWrite, fsuipc::kLibraryVersionOffset, 2), 0x0900);
+    const std::size_t server_version =
+        client.record(WideClient::kWideRead, fsuipc::kServerVersionOffset, 4);
+    const std::size_t simulator_version =
+        client.record(WideClient::kWideRead, fsuipc::kSimulatorVersionOffset, 4);
+    store_u16(client.area() + client.record(fsuipc::kRecordWrite, fsuipc::kLibraryVersionOffset, 2),
+              0x0900);
     const std::size_t block = client.record(WideClient::kWideRead, kCommandWord, kBlockSize);
     E2E_CHECK_EQ(t, client.send(), 1);
     E2E_CHECK_EQ(t, load_u32(client.area() + server_version), sim::kDefaultServerVersion);
     E2E_CHECK(t, load_u32(client.area() + server_version) >= fsuipc::kMinServerVersion);
     E2E_CHECK_EQ(t, load_u32(client.area() + simulator_version), kSimulatorVersion);
-    E2E_CHECK_EQ(t, load_u16(client.area() + block), 0xFFFF);  // the command word, parked
+    E2E_CHECK_EQ(t, load_u16(client.area() + block), 0xFFFF);   // the command word, parked
     E2E_CHECK_EQ(t, client.area()[block + kBlockSize - 1], 0);  // 0x94FB: nobody wrote it
     E2E_CHECK(t, std::memcmp(client.area() + block - 8, &WideClient::kClientField, 8) == 0);
 
@@ -164,8 +171,9 @@ void program(Checks& t) {
     E2E_CHECK_EQ(t, fsuipc::open(client, os, 0, code), 1);
     E2E_CHECK_EQ(t, code, fsuipc::kOk);
     // Through the offset server's own window, beside the simulator's.
-    E2E_CHECK_EQ(t, client.server_window,
-                 reinterpret_cast<Handle>(FindWindowExA(nullptr, nullptr, fsuipc::kServerClass, nullptr)));
+    E2E_CHECK_EQ(
+        t, client.server_window,
+        reinterpret_cast<Handle>(FindWindowExA(nullptr, nullptr, fsuipc::kServerClass, nullptr)));
     E2E_CHECK_EQ(t, client.simulator_version, kSimulatorVersion & 0xFFFF);
     std::uint16_t command_word = 0;
     fsuipc::read(client, kCommandWord, sizeof command_word, &command_word, code);

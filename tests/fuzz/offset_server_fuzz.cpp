@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<unsigned char> area(data, data + size);
     const std::uintptr_t answer = server->serve(area.data(), area.size());
     const bool refused = server->last_exchange().fault.kind != corvane::sim::FaultKind::None;
-    if (refused != (answer == 0) ||
-        (refused && std::memcmp(before.data(), server->space(), corvane::sim::kOffsetSpaceSize) != 0)) {
+    if (refused != (answer == 0) || (refused && std::memcmp(before.data(), server->space(),
+                                                            corvane::sim::kOffsetSpaceSize) != 0)) {
         std::abort();
     }
     return 0;

@@ -6,9 +6,9 @@
 
 #include <cstdio>
 #include <cstring>
-#include <string>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "common/numbers.h"
@@ -132,7 +132,7 @@ TEST_F(OffsetServerTest, RefusesBadRequestsWhole) {
     struct Row {
         const char* name;
         std::function<void(Area&)> bad;  // laid after a good write of 13 bytes
-        std::ptrdiff_t area_end;          // the area's end, relative to the bytes laid
+        std::ptrdiff_t area_end;         // the area's end, relative to the bytes laid
         FaultKind kind;
         std::size_t index;
         std::size_t position;
@@ -148,8 +148,8 @@ TEST_F(OffsetServerTest, RefusesBadRequestsWhole) {
          16, FaultKind::PastArea, 1, 13},
         {"64-bit read header cut by the area's end", [](Area& a) { a.header(4, 0x9410, 0); }, 4,
          FaultKind::PastArea, 1, 13},
-        {"offset + size beyond the space (and 32 bits)", [](Area& a) { a.wide_read(0xFFFFFFFF, 2); },
-         4, FaultKind::BeyondOffsetSpace, 1, 13},
+        {"offset + size beyond the space (and 32 bits)",
+         [](Area& a) { a.wide_read(0xFFFFFFFF, 2); }, 4, FaultKind::BeyondOffsetSpace, 1, 13},
         {"no terminator: room for half an id", [](Area& a) { a.read(0x9410, 1); }, 2,
          FaultKind::NoTerminator, 2, 30},
     };
@@ -162,7 +162,8 @@ TEST_F(OffsetServerTest, RefusesBadRequestsWhole) {
         Area area(64);
         area.write(0x9400, {0x55});
         row.bad(area);
-        std::vector<unsigned char> exact(area.bytes.begin(), area.bytes.begin() + (area.used + row.area_end));
+        std::vector<unsigned char> exact(area.bytes.begin(),
+                                         area.bytes.begin() + (area.used + row.area_end));
         EXPECT_EQ(server->serve(exact.data(), exact.size()), 0u);
         EXPECT_EQ(std::memcmp(server->space(), poisoned, kOffsetSpaceSize), 0);
         EXPECT_EQ(server->client_library_version, 0);
@@ -173,10 +174,12 @@ TEST_F(OffsetServerTest, RefusesBadRequestsWhole) {
         char line[256];
         describe_fault(refused.fault, "FsasmLib:IPC:1F40:1", line, sizeof line);
         char where[64];
-        std::snprintf(where, sizeof where, "request area FsasmLib:IPC:1F40:1: record index %zu at byte %zu: ",
-                      row.index, row.position);
+        std::snprintf(where, sizeof where,
+                      "request area FsasmLib:IPC:1F40:1: record index %zu at byte %zu: ", row.index,
+                      row.position);
         EXPECT_EQ(std::string(line).rfind(where, 0), 0u) << line;
-        EXPECT_NE(std::string(line).find("; nothing applied, answered 0"), std::string::npos) << line;
+        EXPECT_NE(std::string(line).find("; nothing applied, answered 0"), std::string::npos)
+            << line;
     }
 }
 
