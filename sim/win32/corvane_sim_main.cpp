@@ -1,10 +1,13 @@
 // corvane-sim: the stand-in simulator as a program of its own. It serves the
-// offset protocol from an "FS98MAIN" (or "UIPCMAIN") window, publishes the
+// offset protocol from the windows of a simulator with the offset server
+// loaded ("UIPCMAIN" and "FS98MAIN", or either alone), publishes the
 // aircraft's two mappings with a moving cockpit, acts on the knob commands
-// Corvane posts, and prints the offset block and every command it receives.
-// For the demo, and for trying cockpit hardware without a simulator.
+// Corvane posts, and prints the offset block, every command it receives and
+// every request it refuses. For the demo, and for trying cockpit hardware
+// and panel software without a simulator.
 //
-//   corvane-sim [--seconds N] [--uipcmain] [--no-aircraft] [--turn-knobs] [--no-dump]
+//   corvane-sim [--seconds N] [--windows both|fs98main|uipcmain] [--no-aircraft]
+//               [--turn-knobs] [--no-dump] [--server-version HEX] [--sim-version HEX]
 //   corvane-sim --offset-map [--format text|csv|md]
 //   corvane-sim --latency SECONDS   (see latency_probe.h)
 //   corvane-sim --help | --version
@@ -19,6 +22,8 @@
 #include <io.h>
 #endif
 
+#include <CLI/CLI.hpp>
+
 #include "platform/windows_api.h"
 
 #include "bridge/offset_map.h"
@@ -32,9 +37,11 @@ namespace {
 using corvane::sim::AircraftModel;
 using corvane::sim::OffsetServer;
 using corvane::sim::PostedCommand;
+using corvane::sim::win32::has_window;
 using corvane::sim::win32::HostOptions;
 using corvane::sim::win32::ServerClass;
 using corvane::sim::win32::SimHost;
+using corvane::sim::win32::WindowLayout;
 
 constexpr std::uint32_t kBlockFirst = 0x9400;
 constexpr std::uint32_t kBlockLast = 0x94FB;
@@ -45,6 +52,10 @@ constexpr std::uint16_t kNoCommand = 0xFFFF;
 constexpr DWORD kTickMs = 1000 / corvane::sim::demo::kTicksPerSecond;
 // The dump is refreshed at most this often, and only when it changed.
 constexpr std::uint32_t kDumpEveryTicks = corvane::sim::demo::kTicksPerSecond;
+constexpr int kExitUsage = 2;
+constexpr int kExitFailed = 1;
+constexpr int kHexBase = 16;
+constexpr std::size_t kMaxHexDigits = 8;
 
 enum class MapFormat { Text, Csv, Markdown };
 
@@ -52,13 +63,31 @@ struct Options {
     unsigned long seconds = 0;  // 0: run until killed
     bool turn_knobs = false;
     bool offset_map = false;
-    bool format_given = false;
     MapFormat format = MapFormat::Text;
     bool help = false;
     bool version = false;
-    bool dump = true;  // off when corvane-monitor shows the block instead
+    bool no_dump = false;               // corvane-monitor shows the block instead
     unsigned long latency_seconds = 0;  // 0: no latency probe
+    std::uint32_t server_version = corvane::sim::kDefaultServerVersion;
+    std::uint32_t simulator_version = corvane::sim::kDefaultSimulatorVersion;
     HostOptions host;
+};
+
+// The words an option takes, each with what it stands for.
+template <typename T>
+struct Named {
+    const char* name;
+    T value;
+};
+constexpr Named<WindowLayout> kLayoutNames[] = {
+    {"both", WindowLayout::Both},
+    {"fs98main", WindowLayout::Fs98mainOnly},
+    {"uipcmain", WindowLayout::UipcmainOnly},
+};
+constexpr Named<MapFormat> kFormatNames[] = {
+    {"text", MapFormat::Text},
+    {"csv", MapFormat::Csv},
+    {"md", MapFormat::Markdown},
 };
 
 // --turn-knobs: what a hand on the cockpit hardware would do, written into
@@ -76,85 +105,116 @@ constexpr KnobTurn kKnobTurns[] = {
 };
 
 constexpr char kUsage[] =
-    "usage: corvane-sim [--seconds N] [--uipcmain] [--no-aircraft] [--turn-knobs] [--no-dump]\n"
+    "usage: corvane-sim [--seconds N] [--windows both|fs98main|uipcmain] [--no-aircraft]\n"
+    "                   [--turn-knobs] [--no-dump] [--server-version HEX] [--sim-version HEX]\n"
     "       corvane-sim --offset-map [--format text|csv|md]\n"
     "       corvane-sim --latency N\n"
     "       corvane-sim --help | --version\n"
-    "  --seconds N    exit after N seconds (default: run until stopped)\n"
-    "  --uipcmain     serve from a \"UIPCMAIN\" window instead of \"FS98MAIN\"\n"
-    "                 (aircraft commands then have no window to go to)\n"
-    "  --no-aircraft  serve offsets only, publish no aircraft mappings\n"
-    "  --turn-knobs   turn a few knobs now and then, as a hardware client would\n"
-    "  --no-dump      do not print the offset block (corvane-monitor shows it by name)\n"
-    "  --offset-map   print every offset Corvane writes or reads, and what it means\n"
-    "  --format F     the offset map as text (default), csv or md (Markdown)\n"
-    "  --latency N    time both roads across a running Corvane for N seconds, then exit\n"
-    "  --help         print this text\n"
-    "  --version      print the version\n";
+    "  --seconds N           exit after N seconds (default: run until stopped)\n"
+    "  --windows W           the windows that serve the offsets:\n"
+    "                          both      \"UIPCMAIN\" and \"FS98MAIN\", as a simulator with\n"
+    "                                    the offset server loaded (default)\n"
+    "                          fs98main  \"FS98MAIN\" alone\n"
+    "                          uipcmain  \"UIPCMAIN\" alone (aircraft commands then have\n"
+    "                                    no window to go to)\n"
+    "  --uipcmain            the same as --windows uipcmain\n"
+    "  --server-version HEX  what offset 0x3304 reads (default 61000000: 6.100)\n"
+    "  --sim-version HEX     what offset 0x3308 reads (default FADE000C)\n"
+    "  --no-aircraft         serve offsets only, publish no aircraft mappings\n"
+    "  --turn-knobs          turn a few knobs now and then, as a hardware client would\n"
+    "  --no-dump             do not print the offset block (corvane-monitor shows it by name)\n"
+    "  --offset-map          print every offset Corvane writes or reads, and what it means\n"
+    "  --format F            the offset map as text (default), csv or md (Markdown)\n"
+    "  --latency N           time both roads across a running Corvane for N seconds, then exit\n"
+    "  --help                print this text\n"
+    "  --version             print the version\n";
 
-// Asked for: the text on standard output, success. A mistake: on standard
-// error, failure.
-int usage(bool asked) {
-    std::fputs(kUsage, asked ? stdout : stderr);
-    return asked ? 0 : 2;
+template <typename T, std::size_t N>
+bool parse_name(const Named<T> (&names)[N], const std::string& text, T& value) {
+    for (const Named<T>& named : names) {
+        if (text == named.name) {
+            value = named.value;
+            return true;
+        }
+    }
+    return false;
 }
 
-bool parse_format(const char* text, MapFormat& format) {
-    if (std::strcmp(text, "text") == 0) {
-        format = MapFormat::Text;
-    } else if (std::strcmp(text, "csv") == 0) {
-        format = MapFormat::Csv;
-    } else if (std::strcmp(text, "md") == 0) {
-        format = MapFormat::Markdown;
-    } else {
+// A whole number of seconds that fits 32 bits, digits alone.
+bool parse_seconds(const std::string& text, unsigned long& seconds) {
+    const unsigned long long value = std::strtoull(text.c_str(), nullptr, 10);
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
+        value > UINT32_MAX) {
         return false;
     }
+    seconds = static_cast<unsigned long>(value);
     return true;
 }
 
-// A whole number of seconds, nothing after it.
-bool parse_seconds(const char* text, unsigned long& seconds) {
-    char* end = nullptr;
-    seconds = std::strtoul(text, &end, 10);
-    return end != text && *end == '\0';
+// One to eight hexadecimal digits, with or without 0x in front.
+bool parse_hex_word(const std::string& text, std::uint32_t& word) {
+    const std::size_t from = text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0 ? 2 : 0;
+    const std::string digits = text.substr(from);
+    if (digits.empty() || digits.size() > kMaxHexDigits ||
+        digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+        return false;
+    }
+    word = static_cast<std::uint32_t>(std::strtoul(digits.c_str(), nullptr, kHexBase));
+    return true;
 }
 
-bool parse(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc) {
-            if (!parse_seconds(argv[++i], options.seconds)) {
-                return false;
-            }
-        } else if (std::strcmp(argv[i], "--latency") == 0 && i + 1 < argc) {
-            if (!parse_seconds(argv[++i], options.latency_seconds) ||
-                options.latency_seconds == 0) {
-                return false;
-            }
-        } else if (std::strcmp(argv[i], "--uipcmain") == 0) {
-            options.host.server_class = ServerClass::Uipcmain;
-        } else if (std::strcmp(argv[i], "--turn-knobs") == 0) {
-            options.turn_knobs = true;
-        } else if (std::strcmp(argv[i], "--offset-map") == 0) {
-            options.offset_map = true;
-        } else if (std::strcmp(argv[i], "--format") == 0 && i + 1 < argc) {
-            options.format_given = true;
-            if (!parse_format(argv[++i], options.format)) {
-                return false;
-            }
-        } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            options.help = true;
-        } else if (std::strcmp(argv[i], "--version") == 0) {
-            options.version = true;
-        } else if (std::strcmp(argv[i], "--no-dump") == 0) {
-            options.dump = false;
-        } else if (std::strcmp(argv[i], "--no-aircraft") == 0) {
-            options.host.publish_aircraft = false;
-        } else {
-            return false;
-        }
-    }
+// An option whose value parse() reads; a value it refuses is a usage error
+// that names the option and says what it takes. Given twice, the last counts.
+template <typename Parse>
+CLI::Option* add_value(CLI::App& app, const char* name, const char* value_name, const char* takes,
+                       Parse parse) {
+    return app
+        .add_option_function<std::string>(
+            name,
+            [name, takes, parse](const std::string& text) {
+                if (!parse(text)) {
+                    throw CLI::ValidationError(std::string(name) + " takes " + takes + ", not \"" +
+                                               text + "\"");
+                }
+            })
+        ->type_name(value_name)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+}
+
+// Reads the command line into options; a usage error throws CLI::ParseError.
+void parse(int argc, char** argv, Options& options) {
+    CLI::App app{"corvane-sim", "corvane-sim"};
+    app.set_help_flag();  // --help prints the project's own usage text
+    app.add_flag("-h,--help", options.help);
+    app.add_flag("--version", options.version);
+    add_value(app, "--seconds", "N", "a whole number of seconds",
+              [&options](const std::string& t) { return parse_seconds(t, options.seconds); });
+    add_value(app, "--latency", "N", "a whole number of seconds from 1",
+              [&options](const std::string& t) {
+                  return parse_seconds(t, options.latency_seconds) && options.latency_seconds != 0;
+              });
+    CLI::Option* windows = add_value(app, "--windows", "W", "both, fs98main or uipcmain",
+                                     [&options](const std::string& t) {
+                                         return parse_name(kLayoutNames, t, options.host.windows);
+                                     });
+    app.add_flag_callback("--uipcmain",
+                          [&options] { options.host.windows = WindowLayout::UipcmainOnly; })
+        ->excludes(windows);
+    add_value(
+        app, "--server-version", "HEX", "a hexadecimal 32-bit number such as 61000000",
+        [&options](const std::string& t) { return parse_hex_word(t, options.server_version); });
+    add_value(
+        app, "--sim-version", "HEX", "a hexadecimal 32-bit number such as FADE000C",
+        [&options](const std::string& t) { return parse_hex_word(t, options.simulator_version); });
+    app.add_flag_callback("--no-aircraft", [&options] { options.host.publish_aircraft = false; });
+    app.add_flag("--turn-knobs", options.turn_knobs);
+    app.add_flag("--no-dump", options.no_dump);
+    CLI::Option* offset_map = app.add_flag("--offset-map", options.offset_map);
     // A format means nothing without the map.
-    return options.offset_map || !options.format_given;
+    add_value(app, "--format", "F", "text, csv or md", [&options](const std::string& t) {
+        return parse_name(kFormatNames, t, options.format);
+    })->needs(offset_map);
+    app.parse(argc, argv);
 }
 
 std::string offset_map_text(MapFormat format) {
@@ -186,11 +246,16 @@ void print_block(const unsigned char* block, double seconds, std::size_t exchang
 
 int main(int argc, char** argv) {
     Options options;
-    if (!parse(argc, argv, options)) {
-        return usage(false);
+    try {
+        parse(argc, argv, options);
+    } catch (const CLI::ParseError& error) {
+        std::fprintf(stderr, "corvane-sim: %s\ncorvane-sim --help lists every option\n",
+                     error.what());
+        return kExitUsage;
     }
     if (options.help) {
-        return usage(true);
+        std::fputs(kUsage, stdout);
+        return 0;
     }
     if (options.version) {
         std::printf("corvane-sim %s\n", CORVANE_VERSION);
@@ -207,17 +272,34 @@ int main(int argc, char** argv) {
         std::fwrite(map.data(), 1, map.size(), stdout);
         return 0;
     }
-    const char* cls = corvane::sim::win32::class_name(options.host.server_class);
-    if (FindWindowExA(nullptr, nullptr, cls, nullptr) != nullptr) {
-        std::fprintf(stderr, "corvane-sim: a \"%s\" window already exists; is a simulator running?\n",
-                     cls);
-        return 1;
+    std::string windows;
+    for (const ServerClass server_class : {ServerClass::Uipcmain, ServerClass::Fs98main}) {
+        if (!has_window(options.host.windows, server_class)) {
+            continue;
+        }
+        const char* cls = corvane::sim::win32::class_name(server_class);
+        if (FindWindowExA(nullptr, nullptr, cls, nullptr) != nullptr) {
+            std::fprintf(stderr,
+                         "corvane-sim: a \"%s\" window already exists; is a simulator running?\n",
+                         cls);
+            return kExitFailed;
+        }
+        windows += (windows.empty() ? "\"" : " and \"") + std::string(cls) + "\"";
     }
 
     SimHost host(options.host);
+    // Set before the windows exist, so that no client sees other versions.
+    // Cockpit hardware leaves the command word at "none" until it has a
+    // command; a zero there would be taken for command 0.
+    host.with_server([&options](OffsetServer& server) {
+        server.set_u16(kCommandWord, kNoCommand);
+        server.server_version = options.server_version;
+        server.simulator_version = options.simulator_version;
+    });
     if (!host.start()) {
-        std::fprintf(stderr, "corvane-sim: could not create the server window or the aircraft mappings\n");
-        return 1;
+        std::fprintf(stderr,
+                     "corvane-sim: could not create the windows or the aircraft mappings\n");
+        return kExitFailed;
     }
     if (host.adopted_existing_mapping()) {
         std::fprintf(stderr, "corvane-sim: warning: the aircraft mappings already existed; sharing them\n");
@@ -227,10 +309,9 @@ int main(int argc, char** argv) {
             corvane::sim::demo::prepare(*aircraft);
         }
     });
-    // Cockpit hardware leaves the command word at "none" until it has a
-    // command; a zero there would be taken for command 0.
-    host.with_server([](OffsetServer& server) { server.set_u16(kCommandWord, kNoCommand); });
-    std::printf("corvane-sim: serving offsets from a \"%s\" window%s\n", cls,
+    std::printf("corvane-sim: serving offsets from %s (versions %08X, %08X)%s\n", windows.c_str(),
+                static_cast<unsigned>(options.server_version),
+                static_cast<unsigned>(options.simulator_version),
                 host.aircraft_published() ? ", aircraft published" : ", no aircraft");
     if (options.seconds != 0) {
         std::printf("corvane-sim: stopping after %lu s\n", options.seconds);
@@ -240,7 +321,7 @@ int main(int argc, char** argv) {
         const auto report = corvane::sim::win32::run_latency_probe(
             host, {static_cast<std::uint32_t>(options.latency_seconds)}, stdout);
         corvane::sim::win32::print_latency_report(stdout, report);
-        return report.bridge_found ? 0 : 1;
+        return report.bridge_found ? 0 : kExitFailed;
     }
 
     unsigned char shown[kBlockSize] = {};
@@ -286,7 +367,7 @@ int main(int argc, char** argv) {
             }
         }
 
-        if (options.dump && tick % kDumpEveryTicks == 0) {
+        if (!options.no_dump && tick % kDumpEveryTicks == 0) {
             host.with_server([&current](OffsetServer& server) {
                 std::memcpy(current, server.space() + kBlockFirst, kBlockSize);
             });

@@ -1,6 +1,10 @@
-// The Win32 host of the stand-in simulator: named mappings, server window,
-// serving thread. See sim_host.h for why it runs on a thread of its own.
+// The Win32 host of the stand-in simulator: named mappings, the simulator's
+// and the offset server's windows, serving thread. See sim_host.h for why it
+// runs on a thread of its own.
 #include "sim/win32/sim_host.h"
+
+#include <cstdio>
+#include <cstring>
 
 #include "platform/windows_api.h"
 
@@ -19,8 +23,25 @@ constexpr WPARAM kLastStringAtom = 0xFFFF;
 constexpr LRESULT kRefusedAnswer = 0;
 // Posted by sync_posts(); handled after everything posted before it.
 constexpr UINT kSyncMessage = WM_APP + 1;
+// One line about a refused request: the area's name and the fault.
+constexpr std::size_t kFaultLineCapacity = 512;
+// The windows in the order they are created: the offset server's first, so
+// that whoever sees "FS98MAIN" appear finds "UIPCMAIN" there too.
+constexpr ServerClass kCreationOrder[] = {ServerClass::Uipcmain, ServerClass::Fs98main};
 
 LRESULT CALLBACK host_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+// One line to the standard error handle, straight through WriteFile rather
+// than the C runtime: a Winelib build and a MinGW build then both write to
+// the Windows handle whoever started the program gave it (a console, a file,
+// a pipe), as corvane-monitor does, and nothing waits in a stdio buffer.
+void report_line(const char* text, std::size_t length) {
+    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD written = 0;
+    if (error != nullptr && error != INVALID_HANDLE_VALUE) {
+        WriteFile(error, text, static_cast<DWORD>(length), &written, nullptr);
+    }
+}
 
 // The low 32 bits of lParam, as the add-on reads a posted command's value.
 std::int32_t command_value(LPARAM lparam) {
@@ -33,6 +54,25 @@ std::int32_t command_value(LPARAM lparam) {
 const char* class_name(ServerClass server_class) {
     return server_class == ServerClass::Uipcmain ? fsuipc::kServerClass : fsuipc::kSimulatorClass;
 }
+
+bool has_window(WindowLayout layout, ServerClass server_class) {
+    switch (layout) {
+        case WindowLayout::Both:
+            return true;
+        case WindowLayout::Fs98mainOnly:
+            return server_class == ServerClass::Fs98main;
+        case WindowLayout::UipcmainOnly:
+            return server_class == ServerClass::Uipcmain;
+    }
+    return false;
+}
+
+// One of the host's windows: what its window procedure needs to know.
+struct HostWindow {
+    SimHost::Impl* impl = nullptr;
+    ServerClass server_class = ServerClass::Fs98main;
+    HWND handle = nullptr;
+};
 
 struct SimHost::Impl {
     explicit Impl(const HostOptions& host_options)
@@ -68,11 +108,15 @@ struct SimHost::Impl {
     HANDLE thread = nullptr;
     HANDLE ready = nullptr;
     HANDLE synced = nullptr;  // set when a sync message was handled
-    HWND window = nullptr;
+    HostWindow windows[kServerClassCount];  // by ServerClass; handle null when absent
+    int live_windows = 0;                   // serving thread only
 
     void release_aircraft_views();
-    bool create_window();
-    LRESULT on_exchange(WPARAM atom);
+    bool create_windows();
+    bool create_window(HostWindow& window);
+    void destroy_windows();
+    HWND any_window() const;
+    LRESULT on_exchange(WPARAM atom, ServerClass server_class);
     void on_command(WPARAM command, LPARAM value);
 };
 
@@ -91,7 +135,7 @@ private:
 
 DWORD WINAPI serving_thread(void* parameter) {
     auto* impl = static_cast<SimHost::Impl*>(parameter);
-    const bool created = impl->create_window();
+    const bool created = impl->create_windows();
     SetEvent(impl->ready);
     if (!created) {
         return 1;
@@ -103,19 +147,22 @@ DWORD WINAPI serving_thread(void* parameter) {
     return 0;
 }
 
-// The one entry of the server window: hands each message to its handler.
+// The one entry of the host's windows: hands each message to its handler.
+// Only the simulator's window takes aircraft commands, as in a simulator.
 LRESULT CALLBACK host_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lparam);
         SetWindowLongPtrA(window, GWLP_USERDATA,
                           reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
-    auto* impl = reinterpret_cast<SimHost::Impl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (impl != nullptr) {
+    auto* host_window = reinterpret_cast<HostWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (host_window != nullptr) {
+        SimHost::Impl* impl = host_window->impl;
         if (message == impl->exchange_message) {
-            return impl->on_exchange(wparam);
+            return impl->on_exchange(wparam, host_window->server_class);
         }
-        if (message == impl->command_message) {
+        if (message == impl->command_message &&
+            host_window->server_class == ServerClass::Fs98main) {
             impl->on_command(wparam, lparam);
             return 0;
         }
@@ -124,7 +171,9 @@ LRESULT CALLBACK host_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
             return 0;
         }
         if (message == WM_DESTROY) {
-            PostQuitMessage(0);
+            if (--impl->live_windows == 0) {
+                PostQuitMessage(0);
+            }
             return 0;
         }
     }
@@ -140,9 +189,21 @@ std::int64_t arrival_time() {
 
 }  // namespace
 
-bool SimHost::Impl::create_window() {
+bool SimHost::Impl::create_windows() {
+    for (const ServerClass server_class : kCreationOrder) {
+        HostWindow& window = windows[static_cast<std::size_t>(server_class)];
+        window = HostWindow{this, server_class, nullptr};
+        if (has_window(options.windows, server_class) && !create_window(window)) {
+            destroy_windows();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool SimHost::Impl::create_window(HostWindow& host_window) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    const char* cls = class_name(options.server_class);
+    const char* cls = class_name(host_window.server_class);
     WNDCLASSA window_class = {};
     window_class.lpfnWndProc = host_window_proc;
     window_class.hInstance = instance;
@@ -154,13 +215,33 @@ bool SimHost::Impl::create_window() {
     }
     // A top-level window (not message-only): clients find it with
     // FindWindowExA on the desktop. It stays hidden.
-    window = CreateWindowExA(0, cls, kWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                             instance, this);
-    return window != nullptr;
+    host_window.handle =
+        CreateWindowExA(0, cls, kWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, &host_window);
+    live_windows += host_window.handle != nullptr ? 1 : 0;
+    return host_window.handle != nullptr;
 }
 
-LRESULT SimHost::Impl::on_exchange(WPARAM atom) {
+// On the serving thread: a failed start takes back the windows it made.
+void SimHost::Impl::destroy_windows() {
+    for (HostWindow& window : windows) {
+        if (window.handle != nullptr) {
+            DestroyWindow(window.handle);
+            window.handle = nullptr;
+        }
+    }
+}
+
+HWND SimHost::Impl::any_window() const {
+    for (const HostWindow& window : windows) {
+        if (window.handle != nullptr) {
+            return window.handle;
+        }
+    }
+    return nullptr;
+}
+
+LRESULT SimHost::Impl::on_exchange(WPARAM atom, ServerClass server_class) {
     const std::int64_t received = arrival_time();
     {
         ImplLock held(*this);
@@ -182,19 +263,33 @@ LRESULT SimHost::Impl::on_exchange(WPARAM atom) {
                      ? nullptr
                      : MapViewOfFile(mapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, fsuipc::kAreaSize);
     LRESULT answer = kRefusedAnswer;
+    char fault_line[kFaultLineCapacity] = {};
     {
         ImplLock held(*this);
         if (view != nullptr) {
             answer = static_cast<LRESULT>(
                 server->serve(static_cast<unsigned char*>(view), fsuipc::kAreaSize));
+        }
+        if (answer != kRefusedAnswer) {
             ++counters.exchanges;
+            ++counters.exchanges_by_window[static_cast<std::size_t>(server_class)];
             counters.last_area_name.assign(name, length);
             if (observer != nullptr) {
                 observer->exchange_served(received, name, *server);
             }
         } else {
             ++counters.refused_exchanges;
+            if (view != nullptr) {
+                ++counters.bad_requests;
+                char fault[kFaultLineCapacity] = {};
+                describe_fault(server->last_exchange().fault, name, fault, sizeof fault);
+                std::snprintf(fault_line, sizeof fault_line, "corvane-sim: %s\n", fault);
+            }
         }
+    }
+    // Written outside the lock: the console may be slow.
+    if (fault_line[0] != '\0') {
+        report_line(fault_line, std::strlen(fault_line));
     }
     if (view != nullptr) {
         UnmapViewOfFile(view);
@@ -264,7 +359,7 @@ bool SimHost::start() {
     }
     if (impl_->thread != nullptr) {
         WaitForSingleObject(impl_->ready, INFINITE);
-        if (impl_->window == nullptr) {
+        if (impl_->any_window() == nullptr) {
             WaitForSingleObject(impl_->thread, INFINITE);
             CloseHandle(impl_->thread);
             impl_->thread = nullptr;
@@ -287,16 +382,24 @@ void SimHost::stop() {
     if (impl_->thread == nullptr) {
         return;
     }
-    PostMessageA(impl_->window, WM_CLOSE, 0, 0);
+    for (const HostWindow& window : impl_->windows) {
+        if (window.handle != nullptr) {
+            PostMessageA(window.handle, WM_CLOSE, 0, 0);
+        }
+    }
     WaitForSingleObject(impl_->thread, INFINITE);
     CloseHandle(impl_->thread);
     impl_->thread = nullptr;
-    impl_->window = nullptr;
+    for (HostWindow& window : impl_->windows) {
+        window.handle = nullptr;
+    }
 }
 
 bool SimHost::running() const { return impl_->thread != nullptr; }
 
-Handle SimHost::window() const { return reinterpret_cast<Handle>(impl_->window); }
+Handle SimHost::window(ServerClass server_class) const {
+    return reinterpret_cast<Handle>(impl_->windows[static_cast<std::size_t>(server_class)].handle);
+}
 
 bool SimHost::publish_aircraft() {
     Impl& impl = *impl_;
@@ -358,7 +461,7 @@ bool SimHost::sync_posts(std::uint32_t timeout_ms) {
         return false;
     }
     ResetEvent(impl_->synced);
-    if (!PostMessageA(impl_->window, kSyncMessage, 0, 0)) {
+    if (!PostMessageA(impl_->any_window(), kSyncMessage, 0, 0)) {
         return false;
     }
     return WaitForSingleObject(impl_->synced, timeout_ms) == WAIT_OBJECT_0;

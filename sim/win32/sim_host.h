@@ -1,11 +1,20 @@
-// The Win32 host of the stand-in simulator: the offset server's window and
-// the aircraft's two named mappings, served from a thread of its own.
+// The Win32 host of the stand-in simulator: the windows a simulator with an
+// offset server shows, and the aircraft's two named mappings, served from a
+// thread of its own.
 //
-// The window (class "FS98MAIN", or "UIPCMAIN") answers the two registered
-// messages that the real simulator answers: "FsasmLib:IPC" (an exchange: the
-// atom in wParam names the client's request area, which the offset server
-// works through in place) and "iFly737NG_MSG_SDK" (an aircraft command,
-// wParam the code and lParam the value, handed to the aircraft model).
+// By default there are two windows, as in a simulator with the offset server
+// loaded: the simulator's main window "FS98MAIN", which receives the
+// aircraft's command message "iFly737NG_MSG_SDK" (wParam the code, lParam
+// the value, handed to the aircraft model) and also answers the exchange
+// message, and the offset server's own window "UIPCMAIN", which answers the
+// exchange message "FsasmLib:IPC" (the atom in wParam names the client's
+// request area, which the offset server works through in place). Both serve
+// the one offset space. Client libraries look for "UIPCMAIN" first, and some
+// for nothing else; the layouts with one window alone are there for tests of
+// the fallback and of a simulator without the add-on's window.
+//
+// A request the offset server refuses is answered 0, and one line saying
+// which record of which request area was wrong goes to standard error.
 //
 // The host serves on its own thread because whoever drives it (corvane-sim's
 // animation, an end-to-end test waiting for corvane.exe) must stay free while
@@ -26,20 +35,26 @@
 namespace corvane::sim::win32 {
 
 enum class ServerClass { Fs98main, Uipcmain };
+constexpr std::size_t kServerClassCount = 2;
 
 const char* class_name(ServerClass server_class);
 
+// Which of the two windows the host creates.
+enum class WindowLayout {
+    Both,          // a simulator with the offset server loaded
+    Fs98mainOnly,  // the simulator's window alone answers exchanges too
+    UipcmainOnly,  // the offset server alone: aircraft commands have no window to go to
+};
+
+bool has_window(WindowLayout layout, ServerClass server_class);
+
 struct HostOptions {
-    // The class the server window registers under; clients look for
-    // "UIPCMAIN" first and fall back to "FS98MAIN". Aircraft commands reach
-    // the aircraft only through an "FS98MAIN" window.
-    ServerClass server_class = ServerClass::Fs98main;
+    WindowLayout windows = WindowLayout::Both;
     // Create the two aircraft mappings when the host starts. Off: the
     // simulator runs with no aircraft loaded (publish_aircraft() later).
     bool publish_aircraft = true;
 };
 
-// What the host has seen since start (or reset_counters()).
 // Told, on the serving thread and with the host's lock held, about each
 // exchange served and each aircraft command received, with the
 // QueryPerformanceCounter value of the moment the message reached the server
@@ -55,11 +70,19 @@ public:
                                   std::int32_t value) = 0;
 };
 
+// What the host has seen since start (or reset_counters()).
 struct HostCounters {
     std::size_t exchanges = 0;          // exchange messages served (answered 1)
-    std::size_t refused_exchanges = 0;  // answered 0: area not found, or refusing
+    // Of those, the ones each window answered, by ServerClass.
+    std::size_t exchanges_by_window[kServerClassCount] = {};
+    std::size_t refused_exchanges = 0;  // answered 0: area not found, refusing, bad request
+    std::size_t bad_requests = 0;       // of those, requests the offset server refused
     std::size_t commands = 0;           // aircraft command messages received
     std::string last_area_name;         // atom name of the last exchange served
+
+    std::size_t exchanges_at(ServerClass server_class) const {
+        return exchanges_by_window[static_cast<std::size_t>(server_class)];
+    }
 };
 
 class SimHost {
@@ -70,16 +93,18 @@ public:
     SimHost& operator=(const SimHost&) = delete;
 
     // Publishes the aircraft (when the options ask for it), then creates the
-    // server window on a new thread and serves until stop(). Returns once the
-    // window exists; false when it or a mapping could not be created (nothing
-    // is left running then). Calling start() while running does nothing.
+    // windows of the layout on a new thread and serves until stop(). Returns
+    // once they exist; false when one of them or a mapping could not be
+    // created (nothing is left running then). Calling start() while running
+    // does nothing.
     bool start();
-    // Closes the window and waits for the serving thread to end. The
+    // Closes the windows and waits for the serving thread to end. The
     // aircraft stays published; the offset space keeps its contents.
     void stop();
     bool running() const;
-    // The server window while running, else kNoHandle.
-    Handle window() const;
+    // The window of that class while running, else kNoHandle (also when the
+    // layout has none).
+    Handle window(ServerClass server_class) const;
 
     // Creates the mappings "iFly737NG_SDK_FileMappingObject" (4017 bytes) and
     // "iFly737NG_SDK2_FileMappingObject" (6773 bytes) and a model over them.
@@ -99,8 +124,8 @@ public:
     void refuse_exchanges(bool refuse);
 
     // Waits until the serving thread has handled every message that the
-    // calling thread posted to the server window before this call (posts
-    // from one thread to one window arrive in order). False on timeout or
+    // calling thread posted to the host's windows before this call (posts
+    // from one thread to the windows of another arrive in order). False on timeout or
     // when not running. Lets a test prove that no further command came.
     bool sync_posts(std::uint32_t timeout_ms);
 
@@ -111,7 +136,7 @@ public:
     void set_observer(HostObserver* observer);
 
     // Run f with the host's lock held; the serving thread waits meanwhile.
-    // f must not send to the server window (the send would wait for a lock
+    // f must not send to the host's windows (the send would wait for a lock
     // that its own thread holds).
     template <typename F>
     decltype(auto) with_server(F&& f) {

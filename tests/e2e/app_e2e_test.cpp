@@ -177,7 +177,7 @@ void no_simulator_then_run(Checks& t) {
 
 void simulator_without_aircraft(Checks& t) {
     t.begin("simulator without aircraft: IFLY NOT OK, no bridging");
-    SimHost sim(HostOptions{ServerClass::Fs98main, false});
+    SimHost sim(HostOptions{WindowLayout::Fs98mainOnly, false});
     if (!E2E_CHECK(t, sim.start())) {
         return;
     }

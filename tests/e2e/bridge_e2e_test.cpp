@@ -50,7 +50,10 @@ void cycles(Checks& t) {
     if (!E2E_CHECK_EQ(t, rig.open(), 0)) {
         return;
     }
-    E2E_CHECK_EQ(t, rig.bridge->link.simulator_window, rig.sim.window());
+    // As in a simulator with the offset server loaded: exchanges go to the
+    // server's window, commands to the simulator's.
+    E2E_CHECK_EQ(t, rig.bridge->client.server_window, rig.sim.window(ServerClass::Uipcmain));
+    E2E_CHECK_EQ(t, rig.bridge->link.simulator_window, rig.sim.window(ServerClass::Fs98main));
     E2E_CHECK(t, rig.bridge->link.command_message != 0);
 
     t.begin("data-valid field 0: result 1, nothing exchanged");
@@ -109,7 +112,7 @@ void cycles(Checks& t) {
 // runs, but with no "FS98MAIN" window there is nobody to post commands to.
 void without_simulator_window(Checks& t) {
     t.begin("server window UIPCMAIN only: cycles exchange, no command is posted");
-    BridgeRig rig(HostOptions{ServerClass::Uipcmain, true});
+    BridgeRig rig(HostOptions{WindowLayout::UipcmainOnly, true});
     if (!E2E_CHECK_EQ(t, rig.open(), 0)) {
         return;
     }

@@ -27,7 +27,7 @@
 //
 //   int main() {
 //       Checks t;
-//       SimHost sim;                               // "FS98MAIN" + aircraft
+//       SimHost sim;                     // "UIPCMAIN", "FS98MAIN", aircraft
 //       if (!E2E_CHECK(t, sim.start())) return t.finish();
 //       sim.with_aircraft([](corvane::sim::AircraftModel* a) { a->set_data_valid(1); });
 //
@@ -78,6 +78,7 @@ namespace corvane::e2e {
 using sim::win32::HostOptions;
 using sim::win32::ServerClass;
 using sim::win32::SimHost;
+using sim::win32::WindowLayout;
 
 // ---------------------------------------------------------------------------
 // Checks

@@ -43,7 +43,7 @@ bool mapping_exists(const std::string& name) {
 
 void handshake_and_area_names(Checks& t) {
     t.begin("open: handshake over the window message, 2002 written at 0x330A, area names count up");
-    SimHost sim(HostOptions{ServerClass::Fs98main, false});
+    SimHost sim(HostOptions{WindowLayout::Fs98mainOnly, false});
     if (!E2E_CHECK(t, sim.start())) {
         return;
     }
@@ -89,7 +89,7 @@ void handshake_and_area_names(Checks& t) {
 
 void reads_and_writes(Checks& t) {
     t.begin("exchange: writes land in the offset space, reads bring it back");
-    SimHost sim(HostOptions{ServerClass::Fs98main, false});
+    SimHost sim(HostOptions{WindowLayout::Fs98mainOnly, false});
     if (!E2E_CHECK(t, sim.start())) {
         return;
     }
@@ -172,20 +172,24 @@ void reads_and_writes(Checks& t) {
 
 struct VersionRow {
     const char* name;
-    ServerClass server_class;
+    WindowLayout windows;
     std::uint32_t server_version;
     std::uint32_t simulator_version;
     std::int32_t expected_code;
 };
 
 constexpr VersionRow kVersionRows[] = {
-    {"FS98MAIN, current versions", ServerClass::Fs98main, 0x19980005, 0xFADE000C, fsuipc::kOk},
-    {"UIPCMAIN, current versions", ServerClass::Uipcmain, 0x19980005, 0xFADE000C, fsuipc::kOk},
-    {"FS98MAIN, server too old", ServerClass::Fs98main, 0x19980004, 0xFADE000C,
+    {"FS98MAIN, oldest server accepted", WindowLayout::Fs98mainOnly, 0x19980005, 0xFADE000C,
+     fsuipc::kOk},
+    {"UIPCMAIN, oldest server accepted", WindowLayout::UipcmainOnly, 0x19980005, 0xFADE000C,
+     fsuipc::kOk},
+    {"FS98MAIN, server too old", WindowLayout::Fs98mainOnly, 0x19980004, 0xFADE000C,
      fsuipc::kVersionMismatchFs98},
-    {"UIPCMAIN, server too old", ServerClass::Uipcmain, 0x19980004, 0xFADE000C,
+    {"UIPCMAIN, server too old", WindowLayout::UipcmainOnly, 0x19980004, 0xFADE000C,
      fsuipc::kVersionMismatch},
-    {"UIPCMAIN, simulator not tagged FADE", ServerClass::Uipcmain, 0x19980005, 0xFADF000C,
+    {"both windows, server too old", WindowLayout::Both, 0x19980004, 0xFADE000C,
+     fsuipc::kVersionMismatch},
+    {"UIPCMAIN, simulator not tagged FADE", WindowLayout::UipcmainOnly, 0x19980005, 0xFADF000C,
      fsuipc::kVersionMismatch},
 };
 
@@ -193,7 +197,7 @@ void version_rules(Checks& t) {
     t.begin("open: the version test and the class the server window was found by");
     for (const VersionRow& row : kVersionRows) {
         t.row("%s", row.name);
-        SimHost sim(HostOptions{row.server_class, false});
+        SimHost sim(HostOptions{row.windows, false});
         if (!E2E_CHECK(t, sim.start())) {
             continue;
         }
@@ -217,7 +221,7 @@ void version_rules(Checks& t) {
 
     t.begin("open: an area name already taken gives code 5 and gives the atom back");
     {
-        SimHost sim(HostOptions{ServerClass::Fs98main, false});
+        SimHost sim(HostOptions{WindowLayout::Fs98mainOnly, false});
         if (E2E_CHECK(t, sim.start())) {
             // Somebody else holds a mapping of the name the first open will use.
             HANDLE squatter = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,

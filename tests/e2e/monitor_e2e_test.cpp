@@ -307,6 +307,13 @@ void with_corvane(Checks& t) {
     }
     t.note("%d change lines", lines);
 
+    t.begin("both windows: every exchange went to \"UIPCMAIN\", the commands to \"FS98MAIN\"");
+    const sim::win32::HostCounters counters = sim.counters();
+    E2E_CHECK(t, counters.exchanges > 0);
+    E2E_CHECK_EQ(t, counters.exchanges_at(ServerClass::Uipcmain), counters.exchanges);
+    // Only the simulator's window hands commands to the aircraft.
+    E2E_CHECK(t, !bridged || counters.commands >= 3);
+
     log.process.kill();
     if (bridged) {
         const HWND window = app.wait_window(kMainWindowClass, kStartMs);

@@ -1,7 +1,13 @@
 // End to end: corvane-sim as a program of its own, reached from this test
 // process as Corvane would reach a simulator: the offset server's window,
-// the aircraft's mappings and command message, across two processes.
+// the aircraft's mappings and command message, across two processes; and as
+// a panel program built on a 64-bit client library reaches it, with id-4
+// reads, a bad request named in corvane-sim's output.
+#include <cstdio>
+#include <cstring>
+
 #include "aircraft/link.h"
+#include "common/numbers.h"
 #include "export/export.h"
 #include "fsuipc/client.h"
 #include "platform/win32_os.h"
@@ -16,6 +22,8 @@ constexpr DWORD kStartMs = 20000;
 constexpr DWORD kExitMs = 30000;
 constexpr DWORD kCommandMs = 5000;
 constexpr char kRunSeconds[] = "--seconds 6";
+constexpr char kRunArguments[] = "--seconds 6 --sim-version FADE000D";
+constexpr std::uint32_t kSimulatorVersion = 0xFADE000D;
 constexpr std::uint32_t kCommandWord = 0x9400;
 constexpr std::uint32_t kAltitudeDisplay = 0x943A;
 constexpr std::uint32_t kHeadingDisplay = 0x9438;
@@ -28,6 +36,111 @@ std::string sim_path() {
 #else
     return {};
 #endif
+}
+
+// A panel program's link as the common 64-bit client libraries make it: the
+// "UIPCMAIN" window, a page-file mapping named by a global atom, reads laid
+// as id-4 records with a 20-byte header (its last 8 bytes the client's own).
+class WideClient {
+public:
+    static constexpr std::uint32_t kWideRead = 4;
+    static constexpr std::uint64_t kClientField = 0x1122334455667788;
+
+    explicit WideClient(const char* name)
+        : window_(FindWindowExA(nullptr, nullptr, fsuipc::kServerClass, nullptr)),
+          message_(RegisterWindowMessageA(fsuipc::kExchangeMessageName)),
+          atom_(GlobalAddAtomA(name)),
+          mapping_(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                      fsuipc::kAreaSize, name)),
+          area_(mapping_ == nullptr ? nullptr
+                                    : static_cast<unsigned char*>(
+                                          MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, 0))) {}
+    ~WideClient() {
+        if (area_ != nullptr) UnmapViewOfFile(area_);
+        if (mapping_ != nullptr) CloseHandle(mapping_);
+        if (atom_ != 0) GlobalDeleteAtom(atom_);
+    }
+    WideClient(const WideClient&) = delete;
+    WideClient& operator=(const WideClient&) = delete;
+
+    bool ok() const {
+        return window_ != nullptr && message_ != 0 && atom_ != 0 && area_ != nullptr;
+    }
+    void word(std::uint32_t value) {
+        store_u32(area_ + used_, value);
+        used_ += sizeof value;
+    }
+    // Lays a record's header; returns where its data goes (poisoned).
+    std::size_t record(std::uint32_t id, std::uint32_t offset, std::uint32_t size) {
+        word(id);
+        word(offset);
+        word(size);
+        if (id == kWideRead) {
+            std::memcpy(area_ + used_, &kClientField, sizeof kClientField);
+            used_ += sizeof kClientField;
+        }
+        std::memset(area_ + used_, 0xEE, size);
+        used_ += size;
+        return used_ - size;
+    }
+    // Terminates the request and sends it: the server's answer, -1 when the send failed.
+    LRESULT send() {
+        word(fsuipc::kRecordEnd);
+        used_ = 0;
+        DWORD_PTR answer = 0;
+        return SendMessageTimeoutA(window_, message_, atom_, 0, SMTO_BLOCK, fsuipc::kSendTimeoutMs,
+                                   &answer)
+                   ? static_cast<LRESULT>(answer)
+                   : -1;
+    }
+    unsigned char* area() { return area_; }
+
+private:
+    HWND window_;
+    UINT message_;
+    ATOM atom_;
+    HANDLE mapping_;
+    unsigned char* area_;
+    std::size_t used_ = 0;
+};
+
+void wide_client(Checks& t, const std::string& sim_output) {
+    t.begin("a 64-bit client: id-4 reads pass the version handshake and read the block");
+    char name[64];
+    std::snprintf(name, sizeof name, "FsasmLib:IPC:%X:wide",
+                  static_cast<unsigned>(GetCurrentProcessId()));
+    WideClient client(name);
+    if (!E2E_CHECK(t, client.ok())) {
+        return;
+    }
+    constexpr std::uint32_t kBlockSize = 0x94FC - kCommandWord;
+    const std::size_t server_version =
+        client.record(WideClient::kWideRead, fsuipc::kServerVersionOffset, 4);
+    const std::size_t simulator_version =
+        client.record(WideClient::kWideRead, fsuipc::kSimulatorVersionOffset, 4);
+    store_u16(client.area() + client.record(fsuipc::kRecordWrite, fsuipc::kLibraryVersionOffset, 2),
+              0x0900);
+    const std::size_t block = client.record(WideClient::kWideRead, kCommandWord, kBlockSize);
+    E2E_CHECK_EQ(t, client.send(), 1);
+    E2E_CHECK_EQ(t, load_u32(client.area() + server_version), sim::kDefaultServerVersion);
+    E2E_CHECK(t, load_u32(client.area() + server_version) >= fsuipc::kMinServerVersion);
+    E2E_CHECK_EQ(t, load_u32(client.area() + simulator_version), kSimulatorVersion);
+    E2E_CHECK_EQ(t, load_u16(client.area() + block), 0xFFFF);   // the command word, parked
+    E2E_CHECK_EQ(t, client.area()[block + kBlockSize - 1], 0);  // 0x94FB: nobody wrote it
+    E2E_CHECK(t, std::memcmp(client.area() + block - 8, &WideClient::kClientField, 8) == 0);
+
+    t.begin("a bad request: answer 0, nothing applied, corvane-sim names the record");
+    constexpr std::uint32_t kScratch = 0x66C0;
+    store_u16(client.area() + client.record(fsuipc::kRecordWrite, kScratch, 2), 0x1234);
+    client.word(7);  // no such record id
+    E2E_CHECK_EQ(t, client.send(), 0);
+    const std::size_t scratch = client.record(WideClient::kWideRead, kScratch, 2);
+    E2E_CHECK_EQ(t, client.send(), 1);
+    E2E_CHECK_EQ(t, load_u16(client.area() + scratch), 0);
+    const std::string line = std::string("corvane-sim: request area ") + name +
+                             ": record index 1 at byte 14: unknown record id 7";
+    E2E_CHECK(t, wait_until([&] { return read_file(sim_output).find(line) != std::string::npos; },
+                            kCommandMs));
 }
 
 // The altitude and heading the aircraft shows now, decoded as the bridge does.
@@ -43,7 +156,8 @@ void program(Checks& t) {
     t.begin("corvane-sim serves another process: offsets, aircraft, knob commands");
     TempFolder folder;
     AppProcess sim;
-    if (!E2E_CHECK(t, sim.start(sim_path(), folder.path(), kRunSeconds, true))) {
+    const std::string output = folder.file_path("corvane-sim.log");
+    if (!E2E_CHECK(t, sim.start_logged(sim_path(), folder.path(), kRunArguments, output))) {
         return;
     }
     const HWND window = sim.wait_window(fsuipc::kSimulatorClass, kStartMs);
@@ -56,6 +170,11 @@ void program(Checks& t) {
     std::int32_t code = -1;
     E2E_CHECK_EQ(t, fsuipc::open(client, os, 0, code), 1);
     E2E_CHECK_EQ(t, code, fsuipc::kOk);
+    // Through the offset server's own window, beside the simulator's.
+    E2E_CHECK_EQ(
+        t, client.server_window,
+        reinterpret_cast<Handle>(FindWindowExA(nullptr, nullptr, fsuipc::kServerClass, nullptr)));
+    E2E_CHECK_EQ(t, client.simulator_version, kSimulatorVersion & 0xFFFF);
     std::uint16_t command_word = 0;
     fsuipc::read(client, kCommandWord, sizeof command_word, &command_word, code);
     E2E_CHECK_EQ(t, fsuipc::process(client, os, code), 1);
@@ -76,6 +195,8 @@ void program(Checks& t) {
     E2E_CHECK(t, wait_until([&] { return shown(link, kAltitudeDisplay) == 12000.0; }, kCommandMs));
     E2E_CHECK(t, !wait_until([&] { return shown(link, kAltitudeDisplay) != 12000.0; }, 500));
 
+    wide_client(t, output);
+
     t.begin("a second corvane-sim refuses to start beside the first");
     AppProcess second;
     if (E2E_CHECK(t, second.start(sim_path(), folder.path(), kRunSeconds, true))) {
@@ -91,6 +212,7 @@ void program(Checks& t) {
     E2E_CHECK(t, sim.wait_exit(kExitMs, &exit_code));
     E2E_CHECK_EQ(t, exit_code, 0);
     E2E_CHECK(t, FindWindowExA(nullptr, nullptr, fsuipc::kSimulatorClass, nullptr) == nullptr);
+    E2E_CHECK(t, FindWindowExA(nullptr, nullptr, fsuipc::kServerClass, nullptr) == nullptr);
 }
 
 }  // namespace

@@ -1,16 +1,26 @@
 # Runs a command-line tool through RUN (run-wine.sh for a Windows program,
-# env for a native one) and checks its exit code 0 and what it printed on
-# standard output (Wine's own notes go to standard error):
-#   cmake -DRUN=run-wine.sh|env -DTOOL=<program> -DARGS=a|b|c
-#         (-DEXPECT_FILE=<file> | -DEXPECT_TEXT=<text> | -DEXPECT_PREFIX=<text>)
+# env for a native one) and checks its exit code (0, or EXPECT_EXIT) and
+# what it printed: on standard output, or with EXPECT_ERROR a part of
+# standard error (where Wine's own notes go too):
+#   cmake -DRUN=run-wine.sh|env -DTOOL=<program> -DARGS=a|b|c [-DEXPECT_EXIT=<code>]
+#         (-DEXPECT_FILE=<file> | -DEXPECT_TEXT=<text> | -DEXPECT_PREFIX=<text>
+#          | -DEXPECT_ERROR=<text>)
 #         -P tool_output.cmake
 string(REPLACE "|" ";" args "${ARGS}")
+if(NOT DEFINED EXPECT_EXIT)
+  set(EXPECT_EXIT 0)
+endif()
 execute_process(COMMAND "${RUN}" "${TOOL}" ${args}
   OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "${TOOL} ${args}: exit code ${rc}\n${err}")
+if(NOT rc EQUAL EXPECT_EXIT)
+  message(FATAL_ERROR "${TOOL} ${args}: exit code ${rc}, expected ${EXPECT_EXIT}\n${err}")
 endif()
-if(DEFINED EXPECT_FILE)
+if(DEFINED EXPECT_ERROR)
+  string(FIND "${err}" "${EXPECT_ERROR}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "${TOOL} ${args}: printed \"${err}\" on standard error, expected \"${EXPECT_ERROR}\"")
+  endif()
+elseif(DEFINED EXPECT_FILE)
   file(READ "${EXPECT_FILE}" expected)
   if(NOT out STREQUAL expected)
     file(WRITE "${CMAKE_CURRENT_BINARY_DIR}/tool_output.txt" "${out}")

@@ -122,7 +122,7 @@ void retry_resumes_bridging(Checks& t) {
 
 void without_retry_only_run(Checks& t) {
     t.begin("no Retry key, LogFile set: waiting stays quiet until Run!");
-    SimHost sim(HostOptions{ServerClass::Fs98main, false});
+    SimHost sim(HostOptions{WindowLayout::Fs98mainOnly, false});
     if (!E2E_CHECK(t, sim.start())) {
         return;
     }

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "common/numbers.h"
@@ -15,7 +17,8 @@
 namespace corvane::sim {
 namespace {
 
-// Lays records out back to back, as a client does.
+// Lays records out back to back, as a client does; the zeros after them
+// terminate the request.
 class Area {
 public:
     explicit Area(std::size_t size = 0x8000) : bytes(size, 0) {}
@@ -23,11 +26,15 @@ public:
     // Returns the position of the read's result bytes.
     std::size_t read(std::uint32_t offset, std::uint32_t size) {
         header(1, offset, size);
-        store_u32(&bytes[used], 0);
-        used += 4;
-        const std::size_t at = used;
-        used += size;
-        return at;
+        raw(0);  // the client's own field
+        return result(size);
+    }
+    // A 64-bit client's read: its own field is 8 bytes wide.
+    std::size_t wide_read(std::uint32_t offset, std::uint32_t size) {
+        header(kRecordWideRead, offset, size);
+        raw(0xDDDDDDDD);
+        raw(0xDDDDDDDD);
+        return result(size);
     }
     void write(std::uint32_t offset, std::vector<unsigned char> data) {
         header(2, offset, static_cast<std::uint32_t>(data.size()));
@@ -41,19 +48,22 @@ public:
     std::uint32_t u32(std::size_t at) const { return load_u32(&bytes[at]); }
     std::uint16_t u16(std::size_t at) const { return load_u16(&bytes[at]); }
 
-    // A read or write header with no data after it.
-    void header_only(std::uint32_t id, std::uint32_t offset, std::uint32_t size) {
-        header(id, offset, size);
+    // The id, offset and size fields of a header, with nothing after them.
+    void header(std::uint32_t id, std::uint32_t offset, std::uint32_t size) {
+        raw(id);
+        raw(offset);
+        raw(size);
     }
 
     std::vector<unsigned char> bytes;
     std::size_t used = 0;
 
 private:
-    void header(std::uint32_t id, std::uint32_t offset, std::uint32_t size) {
-        raw(id);
-        raw(offset);
-        raw(size);
+    std::size_t result(std::uint32_t size) {
+        std::memset(&bytes[used], 0xEE, size);
+        const std::size_t at = used;
+        used += size;
+        return at;
     }
 };
 
@@ -63,18 +73,31 @@ protected:
     std::uintptr_t serve(Area& area) { return server->serve(area.bytes.data(), area.bytes.size()); }
 };
 
-TEST_F(OffsetServerTest, ServesRecordsInPlaceAndInOrder) {
+// A 64-bit client's reads (id 4) mixed with 32-bit ones (id 1) and writes:
+// every record served in area order, whatever its header size.
+TEST_F(OffsetServerTest, ServesEveryLayoutInPlaceAndInOrder) {
     server->set_u16(0x9400, 0x1234);
+    server->set_u16(0xFFFE, 0xABCD);
     Area area;
-    const std::size_t before = area.read(0x9430, 2);
+    const std::size_t before = area.wide_read(0x9430, 2);
     area.write(0x9430, {0x10, 0x27});
     const std::size_t after = area.read(0x9430, 2);
+    const std::size_t wide_after = area.wide_read(0x9430, 2);
+    area.write(0x9430, {0x11, 0x27});
+    const std::size_t last = area.wide_read(0x9430, 2);
     const std::size_t other = area.read(0x9400, 2);
+    const std::size_t space_end = area.wide_read(0xFFFE, 2);  // ends exactly at the space's end
     EXPECT_EQ(serve(area), 1u);
     EXPECT_EQ(area.u16(before), 0);
     EXPECT_EQ(area.u16(after), 10000);
+    EXPECT_EQ(area.u16(wide_after), 10000);
+    EXPECT_EQ(area.u16(last), 10001);
     EXPECT_EQ(area.u16(other), 0x1234);
-    EXPECT_EQ(server->u16_at(0x9430), 10000);
+    EXPECT_EQ(area.u16(space_end), 0xABCD);
+    EXPECT_EQ(area.u32(before - 8), 0xDDDDDDDDu);  // the client's field is left alone
+    EXPECT_EQ(server->u16_at(0x9430), 10001);
+    EXPECT_EQ(server->last_exchange().record_count, 8u);
+    EXPECT_EQ(server->last_exchange().count(kRecordWideRead), 4u);
 }
 
 TEST_F(OffsetServerTest, OwnsTheHandshakeOffsets) {
@@ -86,7 +109,7 @@ TEST_F(OffsetServerTest, OwnsTheHandshakeOffsets) {
         Area area;
         area.write(0x330A, {0xD2, 0x07});
         area.write(0x3304, {1, 2, 3, 4, 5, 6});  // clients cannot move the versions
-        const std::size_t server_version = area.read(0x3304, 4);
+        const std::size_t server_version = area.wide_read(0x3304, 4);
         const std::size_t simulator_version = area.read(0x3308, 4);
         const std::size_t high_half = area.read(0x330A, 2);
         const std::size_t across = area.read(0x3302, 12);
@@ -101,57 +124,63 @@ TEST_F(OffsetServerTest, OwnsTheHandshakeOffsets) {
     }
 }
 
-// Corrupt or hostile areas end the walk early; nothing outside the area or
-// the space is touched (ASan watches the exact-size buffers).
-TEST_F(OffsetServerTest, WalksCorruptAreasDefensively) {
+// A bad request is refused whole: answer 0, not one byte of the offset space
+// (or the library version) changed, although a good write comes first, and
+// the fault names the record. The area is an exact-size buffer, so ASan sees
+// any read past its end.
+TEST_F(OffsetServerTest, RefusesBadRequestsWhole) {
     struct Row {
         const char* name;
-        std::size_t area_size;
-        std::function<void(Area&)> build;
-        std::size_t served_records;
+        std::function<void(Area&)> bad;  // laid after a good write of 13 bytes
+        std::ptrdiff_t area_end;         // the area's end, relative to the bytes laid
+        FaultKind kind;
+        std::size_t index;
+        std::size_t position;
     };
     const Row rows[] = {
-        {"unknown id ends the walk", 64,
+        {"unknown id after a 64-bit read",
          [](Area& a) {
-             a.write(0x9400, {1});
-             a.raw(9);
-             a.write(0x9401, {2});
+             a.wide_read(0x9400, 1);
+             a.raw(3);
          },
-         1},
-        {"write data past the area end", 20, [](Area& a) { a.header_only(2, 0x9400, 9); }, 0},
-        {"read data past the area end", 20, [](Area& a) { a.header_only(1, 0x9400, 5); }, 0},
-        {"huge size", 32, [](Area& a) { a.header_only(1, 0x9400, 0xFFFFFFFF); }, 0},
-        {"read header cut by the area end", 14, [](Area& a) { a.header_only(1, 0x9400, 0); }, 0},
-        {"record exactly filling the area", 17, [](Area& a) { a.read(0x9400, 1); }, 1},
-        {"id without room for a header", 7, [](Area& a) { a.raw(1); }, 0},
-        {"empty area", 0, [](Area&) {}, 0},
+         4, FaultKind::UnknownId, 2, 34},
+        {"huge size: data past the area's end", [](Area& a) { a.header(2, 0x9410, 0xFFFFFFFF); },
+         16, FaultKind::PastArea, 1, 13},
+        {"64-bit read header cut by the area's end", [](Area& a) { a.header(4, 0x9410, 0); }, 4,
+         FaultKind::PastArea, 1, 13},
+        {"offset + size beyond the space (and 32 bits)",
+         [](Area& a) { a.wide_read(0xFFFFFFFF, 2); }, 4, FaultKind::BeyondOffsetSpace, 1, 13},
+        {"no terminator: room for half an id", [](Area& a) { a.read(0x9410, 1); }, 2,
+         FaultKind::NoTerminator, 2, 30},
     };
+    unsigned char poisoned[kOffsetSpaceSize];
+    for (std::size_t i = 0; i < kOffsetSpaceSize; ++i) {
+        server->space()[i] = poisoned[i] = static_cast<unsigned char>(i * 7 + 3);
+    }
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         Area area(64);
-        row.build(area);
-        std::vector<unsigned char> exact(area.bytes.begin(), area.bytes.begin() + row.area_size);
-        server->clear_log();
-        EXPECT_EQ(server->serve(exact.data(), exact.size()), 1u);
-        EXPECT_EQ(server->last_exchange().record_count, row.served_records);
-    }
-    EXPECT_EQ(server->byte_at(0x9400), 1);
-    EXPECT_EQ(server->byte_at(0x9401), 0);  // after the unknown id
-}
+        area.write(0x9400, {0x55});
+        row.bad(area);
+        std::vector<unsigned char> exact(area.bytes.begin(),
+                                         area.bytes.begin() + (area.used + row.area_end));
+        EXPECT_EQ(server->serve(exact.data(), exact.size()), 0u);
+        EXPECT_EQ(std::memcmp(server->space(), poisoned, kOffsetSpaceSize), 0);
+        EXPECT_EQ(server->client_library_version, 0);
 
-TEST_F(OffsetServerTest, ClipsToTheOffsetSpace) {
-    for (std::uint32_t o = 0xFFF0; o < 0x10000; ++o) server->set_u8(o, 0x77);
-    Area area;
-    area.write(0xFFFE, {1, 2, 3, 4});     // the first two bytes land
-    area.write(0xFFFFFFFF, {5, 6});       // offset + size beyond 32 bits
-    area.write(0x20000, {9});
-    const std::size_t straddle = area.read(0xFFFC, 8);
-    const std::size_t beyond = area.read(0xFFFFFFFE, 4);
-    std::memset(&area.bytes[beyond], 0xCC, 4);
-    serve(area);
-    const unsigned char expected[8] = {0x77, 0x77, 1, 2, 0, 0, 0, 0};
-    EXPECT_EQ(std::memcmp(&area.bytes[straddle], expected, 8), 0);
-    EXPECT_EQ(area.u32(beyond), 0u);
+        const ServedExchange& refused = server->last_exchange();
+        EXPECT_EQ(refused.record_count, 0u);
+        EXPECT_EQ(refused.fault.kind, row.kind);
+        char line[256];
+        describe_fault(refused.fault, "FsasmLib:IPC:1F40:1", line, sizeof line);
+        char where[64];
+        std::snprintf(where, sizeof where,
+                      "request area FsasmLib:IPC:1F40:1: record index %zu at byte %zu: ", row.index,
+                      row.position);
+        EXPECT_EQ(std::string(line).rfind(where, 0), 0u) << line;
+        EXPECT_NE(std::string(line).find("; nothing applied, answered 0"), std::string::npos)
+            << line;
+    }
 }
 
 TEST_F(OffsetServerTest, LogKeepsTheMostRecentExchanges) {

@@ -454,11 +454,12 @@ bool FakeOs::send_with_timeout(Handle window, std::uint32_t message, std::uintpt
     if (area == nullptr) {
         return true;
     }
-    server.serve(area->bytes.data(), area->bytes.size());
+    const std::uintptr_t served = server.serve(area->bytes.data(), area->bytes.size());
     if (tamper) {
         tamper(area->bytes.data(), area->bytes.size());
     }
-    *answer = server_answer;
+    // A request the server refused is answered 0, as the stand-in's window does.
+    *answer = served == fsuipc::kServerAnswerOk ? server_answer : served;
     return true;
 }
 

@@ -73,7 +73,7 @@ public:
     int failing_sends = 0;                // this many sends fail next; -1 all of them
     std::uint32_t send_failure_error = 0; // last error left by a failing send
     bool server_silent = false;           // every send fails (timeout), last error as above
-    std::uintptr_t server_answer = 1;     // answer of the server window after serving
+    std::uintptr_t server_answer = 1;  // answer of the server window after serving (not refusing)
     // Runs after the server served an area and before the answer (a hostile
     // server rewriting the area). Gets the area and its size.
     std::function<void(unsigned char*, std::size_t)> tamper;
