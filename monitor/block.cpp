@@ -98,7 +98,7 @@ void name_field(Field& field, const std::string& label) {
 void annunciator_text(const Field& field, std::int32_t value, ValueText& out) {
     const data_export::AnnunciatorRow& row = data_export::kAnnunciatorRows[field.entry.index];
     for (int bit = 0; bit < data_export::kAnnunciatorWeights; ++bit) {
-        const int bits = annunciator_field_bits(row, bit);
+        const int bits = data_export::annunciator_field_bits(row, bit);
         const int set = (value >> bit) & 1;
         if (bits == 2) {
             out.text[bit] = static_cast<char>('0' + ((value >> bit) & 3));
@@ -148,24 +148,6 @@ std::int32_t field_value(const Field& field, const unsigned char* block) {
             return static_cast<std::int16_t>(load_u16(at));
     }
     return 0;
-}
-
-int annunciator_field_bits(const data_export::AnnunciatorRow& row, int column) {
-    constexpr int kWeights = data_export::kAnnunciatorWeights;
-    const auto has_field = [&row](int c) { return row.field[c] != data_export::kNoField; };
-    if (!has_field(column)) {
-        return 0;
-    }
-    if (column + 1 >= kWeights || has_field(column + 1)) {
-        return 1;
-    }
-    // The next weight is free. The field owns it where the row alternates
-    // fields and free weights: a field two weights up, or, at the top of
-    // the byte, a free weight below with a field below that.
-    if (column + 2 < kWeights) {
-        return has_field(column + 2) ? 2 : 1;
-    }
-    return column >= 2 && !has_field(column - 1) && has_field(column - 2) ? 2 : 1;
 }
 
 ValueText value_text(const Field& field, std::int32_t value) {

@@ -48,11 +48,6 @@ const Field* find_field(const std::vector<Field>& fields, std::uint32_t offset);
 // S16 sign-extended.
 std::int32_t field_value(const Field& field, const unsigned char* block);
 
-// Bits of room of the annunciator field in a column: 0 (no field), 1, or 2
-// where the row leaves the next weight free for a field of four states
-// (0x9407, 0x940B, 0x941A, 0x941B).
-int annunciator_field_bits(const data_export::AnnunciatorRow& row, int column);
-
 // A value as text: a display's number or "-----" when blank; an annunciator
 // byte as its bit fields, bit 0 first ("1" or "0" per one-bit field, 0..3
 // then "=" for a two-bit field, "-" for a clear bit without a field); any

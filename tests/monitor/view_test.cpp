@@ -4,8 +4,6 @@
 
 #include <cstring>
 #include <map>
-#include <set>
-#include <utility>
 
 #include "common/numbers.h"
 #include "monitor/changes.h"
@@ -50,30 +48,6 @@ TEST(MonitorBlock, FieldsFollowTheOffsetMapSectionBySection) {
     EXPECT_EQ(fields[index_of(fields, 0x9477)].view_name, "2 0F88k");
     EXPECT_EQ(fields[index_of(fields, 0x94EB)].name, "aircraft data valid");
     EXPECT_EQ(fields[index_of(fields, 0x94F0)].name, "altitude display knob");
-}
-
-TEST(MonitorBlock, TwoBitFieldsAreExactlyTheDocumentedOnesAndNoFieldsOverlap) {
-    const std::set<std::pair<std::uint32_t, int>> documented = {
-        {0x9407, 0}, {0x9407, 2}, {0x9407, 4}, {0x9407, 6}, {0x940B, 2}, {0x940B, 4},
-        {0x941A, 0}, {0x941A, 2}, {0x941A, 4}, {0x941A, 6}, {0x941B, 1},
-    };
-    std::set<std::pair<std::uint32_t, int>> found;
-    for (const data_export::AnnunciatorRow& row : data_export::kAnnunciatorRows) {
-        int owner_end = 0;  // first bit not owned by an earlier field
-        for (int column = 0; column < data_export::kAnnunciatorWeights; ++column) {
-            const int bits = annunciator_field_bits(row, column);
-            EXPECT_EQ(bits == 0, row.field[column] == data_export::kNoField);
-            if (bits == 0) {
-                continue;
-            }
-            EXPECT_GE(column, owner_end) << std::hex << row.offset << " bit " << column;
-            owner_end = column + bits;
-            if (bits == 2) {
-                found.insert({row.offset, column});
-            }
-        }
-    }
-    EXPECT_EQ(found, documented);
 }
 
 TEST(MonitorBlock, ValuesDecodeByTypeAndReadAsTheViewShowsThem) {
