@@ -167,7 +167,41 @@ void add_inputs(std::vector<OffsetEntry>& entries) {
     }
 }
 
+OffsetEntry field_row(int f) {
+    const AnnunciatorField& field = kAnnunciatorFields[static_cast<std::size_t>(f)];
+    OffsetEntry e;
+    e.offset = field.offset;
+    e.size = 1;
+    e.kind = OffsetKind::AnnunciatorField;
+    e.type = ValueType::U8;
+    e.index = f;
+    e.name = field.bits == 1
+                 ? format("annunciator 0x%04X bit %d", field.offset, field.shift)
+                 : format("annunciator 0x%04X bits %d-%d", field.offset, field.shift,
+                          field.shift + field.bits - 1);
+    e.source = format("%s 0x%04X", block_name(field.block()), field.source());
+    e.scaling = format("(byte & 0x%02X) >> %d: %s", field.mask(), field.shift,
+                       field.bits == 1 ? "0 or 1" : "0..3");
+    e.mask = field.mask();
+    e.shift = field.shift;
+    e.states = field.states();
+    return e;
+}
+
 }  // namespace
+
+std::vector<OffsetEntry> offset_map_rows() {
+    std::vector<OffsetEntry> rows;
+    std::size_t next = 0;
+    for (const OffsetEntry& e : offset_entries()) {
+        rows.push_back(e);
+        while (e.kind == OffsetKind::Annunciator && next < kAnnunciatorFields.size() &&
+               kAnnunciatorFields[next].row == e.index) {
+            rows.push_back(field_row(static_cast<int>(next++)));
+        }
+    }
+    return rows;
+}
 
 std::vector<OffsetEntry> offset_entries() {
     std::vector<OffsetEntry> entries;
@@ -212,13 +246,15 @@ const char* kind_text(OffsetKind kind) {
             return "knob counter";
         case OffsetKind::StepCounter:
             return "step counter";
+        case OffsetKind::AnnunciatorField:
+            return "annunciator field";
     }
     return "";
 }
 
 std::string offset_map() {
     std::string text = "offset  size  panel  type  name: source; encoding\n";
-    for (const OffsetEntry& e : offset_entries()) {
+    for (const OffsetEntry& e : offset_map_rows()) {
         text += format("0x%04X  %u     %-5s  %-4s  ", e.offset, e.size, direction_text(e.direction),
                        type_text(e.type));
         if (!e.name.empty()) {
@@ -258,15 +294,24 @@ std::string md_cell(const std::string& text) {
     return cell;
 }
 
+// The mask, shift and states columns: filled for a field, empty otherwise.
+std::string field_cells(const OffsetEntry& e, const char* separator) {
+    if (e.kind != OffsetKind::AnnunciatorField) {
+        return std::string(separator) + separator;
+    }
+    return format("0x%02X%s%d%s%d", e.mask, separator, e.shift, separator, e.states);
+}
+
 }  // namespace
 
 std::string offset_map_csv() {
-    std::string text = "offset,size,panel,type,kind,name,source,encoding\n";
-    for (const OffsetEntry& e : offset_entries()) {
+    std::string text = "offset,size,panel,type,kind,name,source,encoding,mask,shift,states\n";
+    for (const OffsetEntry& e : offset_map_rows()) {
         text += format("0x%04X,%u,%s,%s,", e.offset, e.size, direction_text(e.direction),
                        type_text(e.type));
         text += csv_field(kind_text(e.kind)) + "," + csv_field(e.name) + "," +
-                csv_field(e.source) + "," + csv_field(e.scaling) + "\n";
+                csv_field(e.source) + "," + csv_field(e.scaling) + "," + field_cells(e, ",") +
+                "\n";
     }
     return text;
 }
@@ -276,8 +321,9 @@ std::string offset_map_markdown() {
         "# Corvane offset map\n"
         "\n"
         "Every offset of the block 0x9400-0x94FB that Corvane writes or reads, one row\n"
-        "each, in offset order. Generated from the program's own tables by\n"
-        "`corvane-sim --offset-map --format md`; do not edit by hand.\n"
+        "each, in offset order, and every field of an annunciator byte. Generated from\n"
+        "the program's own tables by `corvane-sim --offset-map --format md`; do not\n"
+        "edit by hand.\n"
         "\n"
         "- **Panel**: seen from your panel. `read`: Corvane writes it, your panel\n"
         "  reads it. `write`: your panel writes it, Corvane reads it.\n"
@@ -285,17 +331,20 @@ std::string offset_map_markdown() {
         "  byte; `U16`: two bytes, unsigned; `S16`: two bytes, signed.\n"
         "- **Source**: the aircraft SDK fields the value comes from (SDK1 or SDK2\n"
         "  block and byte offset), or what Corvane does with what your panel writes.\n"
+        "- **Annunciator field**: after each annunciator byte, one row per lamp or\n"
+        "  state it carries. Read the byte and take `(byte & mask) >> shift`: 0 or 1\n"
+        "  for a lamp (**States** 2), 0 to 3 for a field with two bits (**States** 4).\n"
         "- Not listed, never touched by Corvane: 0x9429-0x942F and 0x947D-0x947F.\n"
         "\n"
         "The user guide explains the encodings and the inputs in full.\n"
         "\n"
-        "| Offset | Size | Panel | Type | Kind | Name | Source | Encoding |\n"
-        "|---|---|---|---|---|---|---|---|\n";
-    for (const OffsetEntry& e : offset_entries()) {
+        "| Offset | Size | Panel | Type | Kind | Name | Source | Encoding | Mask | Shift | States |\n"
+        "|---|---|---|---|---|---|---|---|---|---|---|\n";
+    for (const OffsetEntry& e : offset_map_rows()) {
         text += format("| 0x%04X | %u | %s | %s | ", e.offset, e.size, direction_text(e.direction),
                        type_text(e.type));
         text += md_cell(kind_text(e.kind)) + " | " + md_cell(e.name) + " | " + md_cell(e.source) +
-                " | " + md_cell(e.scaling) + " |\n";
+                " | " + md_cell(e.scaling) + " | " + field_cells(e, " | ") + " |\n";
     }
     return text;
 }

@@ -23,6 +23,7 @@ Section section_of(OffsetKind kind) {
         case OffsetKind::Display:
             return Section::Displays;
         case OffsetKind::Annunciator:
+        case OffsetKind::AnnunciatorField:
             return Section::Annunciators;
         case OffsetKind::Panel:
             return Section::PanelValues;
