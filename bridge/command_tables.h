@@ -40,6 +40,7 @@ enum class BaseAdjust : std::uint8_t {
 };
 
 struct KnobRow {
+    const char* name;  // the knob's short name: corvane-monitor --turn, the wiring kit's constants
     std::int32_t command;
     std::uint32_t display_offset;  // the display value the knob builds on
     double step;
@@ -52,15 +53,15 @@ struct KnobRow {
 
 // Knob counters at 0x94F0..0x94F7, in counter order.
 inline constexpr KnobRow kKnobRows[kKnobCount] = {
-    // command  display  step   blank base               adjust                              range
-    {1232, 0x943A, 100.0, BlankBase::KeepValue,    BaseAdjust::None,                   true,  0.0,     42000.0},
-    {1233, 0x9434, 1.0,   BlankBase::KeepValue,    BaseAdjust::None,                   false, 0.0,     0.0},
-    {1234, 0x943E, 1.0,   BlankBase::KeepValue,    BaseAdjust::None,                   false, 0.0,     0.0},
-    {1235, 0x9436, 1.0,   BlankBase::CountsAsZero, BaseAdjust::HundredthsMode,         false, 0.0,     0.0},
-    {1236, 0x943C, 100.0, BlankBase::CountsAsZero, BaseAdjust::NegateWhenSignNegative, true,  -7900.0, 6000.0},
-    {1237, 0x9438, 1.0,   BlankBase::CountsAsZero, BaseAdjust::None,                   false, 0.0,     0.0},
-    {1238, 0x9430, 500.0, BlankBase::CountsAsZero, BaseAdjust::None,                   true,  -1000.0, 42000.0},
-    {1239, 0x9432, 50.0,  BlankBase::CountsAsZero, BaseAdjust::None,                   true,  -1000.0, 14000.0},
+    // name      command  display  step   blank base               adjust                              range
+    {"altitude", 1232, 0x943A, 100.0, BlankBase::KeepValue,    BaseAdjust::None,                   true,  0.0,     42000.0},
+    {"course1",  1233, 0x9434, 1.0,   BlankBase::KeepValue,    BaseAdjust::None,                   false, 0.0,     0.0},
+    {"course2",  1234, 0x943E, 1.0,   BlankBase::KeepValue,    BaseAdjust::None,                   false, 0.0,     0.0},
+    {"speed",    1235, 0x9436, 1.0,   BlankBase::CountsAsZero, BaseAdjust::HundredthsMode,         false, 0.0,     0.0},
+    {"vs",       1236, 0x943C, 100.0, BlankBase::CountsAsZero, BaseAdjust::NegateWhenSignNegative, true,  -7900.0, 6000.0},
+    {"heading",  1237, 0x9438, 1.0,   BlankBase::CountsAsZero, BaseAdjust::None,                   false, 0.0,     0.0},
+    {"fltalt",   1238, 0x9430, 500.0, BlankBase::CountsAsZero, BaseAdjust::None,                   true,  -1000.0, 42000.0},
+    {"ldgalt",   1239, 0x9432, 50.0,  BlankBase::CountsAsZero, BaseAdjust::None,                   true,  -1000.0, 14000.0},
 };
 
 // In hundredths mode the speed knob steps by one hundredth.

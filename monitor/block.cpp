@@ -23,8 +23,9 @@ Section section_of(OffsetKind kind) {
         case OffsetKind::Display:
             return Section::Displays;
         case OffsetKind::Annunciator:
-        case OffsetKind::AnnunciatorField:
             return Section::Annunciators;
+        case OffsetKind::AnnunciatorField:
+            return Section::Lamps;
         case OffsetKind::Panel:
             return Section::PanelValues;
         case OffsetKind::CommandWord:
@@ -93,6 +94,10 @@ void name_field(Field& field, const std::string& label) {
             field.name = e.name;
             field.view_name = without_display_word(e.name);
             break;
+        case Section::Lamps:
+            field.name = e.name;
+            field.view_name = e.name;
+            break;
     }
 }
 
@@ -119,14 +124,34 @@ void annunciator_text(const Field& field, std::int32_t value, ValueText& out) {
 
 std::vector<Field> make_fields(const Labels& labels) {
     std::vector<Field> fields;
-    for (const bridge::OffsetEntry& e : bridge::offset_entries()) {
+    for (const bridge::OffsetEntry& e : bridge::offset_map_rows()) {
+        const bool lamp = e.kind == OffsetKind::AnnunciatorField;
+        const std::string& label = lamp ? labels.of_field(e.index) : labels.of(e.offset);
+        // The byte shows every field; a lamp stands alone only once it has a name.
+        if (lamp && label.empty()) {
+            continue;
+        }
         Field field;
         field.entry = e;
         field.section = section_of(e.kind);
-        name_field(field, labels.of(e.offset));
+        name_field(field, label);
         fields.push_back(field);
     }
     return fields;
+}
+
+OffsetText offset_text(const Field& field, bool with_prefix) {
+    const char* prefix = with_prefix ? "0x" : "";
+    OffsetText out;
+    if (field.entry.kind == OffsetKind::AnnunciatorField) {
+        std::snprintf(out.text, sizeof out.text, "%s%04X&%s%02X", prefix,
+                      static_cast<unsigned>(field.entry.offset), prefix,
+                      static_cast<unsigned>(field.entry.mask));
+    } else {
+        std::snprintf(out.text, sizeof out.text, "%s%04X", prefix,
+                      static_cast<unsigned>(field.entry.offset));
+    }
+    return out;
 }
 
 const Field* find_field(const std::vector<Field>& fields, std::uint32_t offset) {
@@ -142,7 +167,9 @@ std::int32_t field_value(const Field& field, const unsigned char* block) {
     const unsigned char* at = block + (field.entry.offset - kBlockFirst);
     switch (field.entry.type) {
         case ValueType::U8:
-            return at[0];
+            return field.entry.kind == OffsetKind::AnnunciatorField
+                       ? static_cast<std::int32_t>((at[0] & field.entry.mask) >> field.entry.shift)
+                       : at[0];
         case ValueType::U16:
             return load_u16(at);
         case ValueType::S16:
