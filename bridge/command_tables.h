@@ -14,6 +14,18 @@ constexpr std::uint32_t kStepCounterOffset = 0x94F8;  // 4 step counters, 0x94F8
 constexpr int kKnobCount = 8;
 constexpr int kStepCounterCount = 4;
 constexpr std::int32_t kValueByteCommand = 1267;
+constexpr std::int16_t kNoCommand = -1;  // the command word reads 0xFFFF: nothing to post
+// Counters are 8 bits and read as the wrapped difference since the last
+// read: a counter moved further than this between two reads reads the
+// other way.
+constexpr int kMaxCounts = 127;
+
+// The vertical speed window shows a magnitude; its sign lives in this SDK1
+// field (exported as a panel value), where this value means negative.
+constexpr std::uint32_t kSignFieldOffset = 0x01F4;
+constexpr std::int32_t kNegativeSign = 12;
+// In hundredths mode the speed window's number is hundredths (Mach 0.78 shows 78).
+constexpr double kHundredthsDivisor = 100.0;
 
 struct StepRow {
     std::int32_t down;  // posted once per step down

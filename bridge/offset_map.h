@@ -38,6 +38,7 @@ struct OffsetEntry {
     std::string name;     // the program's name for it; empty where it has none
     std::string source;   // the aircraft fields it comes from, or the commands it causes
     std::string scaling;  // how the value is encoded
+    std::string symbol;   // its constant in the wiring kit: ALTITUDE_DISPLAY, PANEL_9472, ...
     // An annunciator field only: (byte & mask) >> shift is its state, one of
     // states (2 for a lamp, 4 for a field with two bits of room).
     std::uint32_t mask = 0;

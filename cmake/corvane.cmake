@@ -143,6 +143,10 @@ function(corvane_find_cli11)
     file(COPY "${CLI11_INCLUDE_DIR}/CLI" DESTINATION "${stage}")
     target_include_directories(corvane_cli11 SYSTEM INTERFACE "${stage}")
   else()
-    target_include_directories(corvane_cli11 SYSTEM INTERFACE "${CLI11_INCLUDE_DIR}")
+    # Not SYSTEM: -isystem /usr/include would move the system folder ahead of
+    # libstdc++'s own, whose <cstdlib> then no longer finds <stdlib.h>. As a
+    # plain -I the compiler ignores a folder it already searches as a system
+    # one, and its warnings stay quiet.
+    target_include_directories(corvane_cli11 INTERFACE "${CLI11_INCLUDE_DIR}")
   endif()
 endfunction()

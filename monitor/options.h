@@ -42,7 +42,7 @@ constexpr std::uint32_t kMaxIntervalMs = 1000;
 constexpr std::uint32_t kMaxWaitSeconds = 86400;
 // Knob and step counters wrap at 256 and the bridge takes the wrapped
 // difference, so one write can carry at most 127 steps either way.
-constexpr int kMaxSteps = 127;
+constexpr int kMaxSteps = bridge::kMaxCounts;
 constexpr int kMaxCommand = 32767;  // the command word is signed; -1 means none
 constexpr int kMaxValueByte = 255;
 
