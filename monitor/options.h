@@ -30,7 +30,7 @@ struct ExitCode {
 };
 inline constexpr ExitCode kExitCodes[] = {
     {kExitOk, "done"},
-    {kExitFailed, "an exchange failed while the inputs were written"},
+    {kExitFailed, "an exchange failed; the inputs may not have been written"},
     {kExitUsage, "bad arguments, or a labels file that cannot be read"},
     {kExitNoFsuipc, "no FSUIPC within --wait S seconds"},
     {kExitInterrupted, "stopped (Ctrl+C, the console closed) before the inputs were written"},
