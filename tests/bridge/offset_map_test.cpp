@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "bridge/offset_map.h"
+#include "bridge/wiring_kit.h"
 #include "common/numbers.h"
 #include "export/export.h"
 #include "export/tables.h"
@@ -175,14 +176,18 @@ std::string read_file(const std::string& path) {
     return text.str();
 }
 
-// docs/offsets.md and docs/offsets.csv are committed (and shipped in the
-// zip) as the tables make them; a change to a table must come with them.
+// docs/offsets.md, docs/offsets.csv and the wiring kit are committed (and
+// shipped in the zip) as the tables make them; a change to a table must come
+// with them.
 TEST(OffsetMap, CommittedDocumentsMatchTheTables) {
     const std::string docs = std::string(CORVANE_SOURCE_DIR) + "/docs/";
     const struct {
         const char* file;
         std::string generated;
-    } documents[] = {{"offsets.md", offset_map_markdown()}, {"offsets.csv", offset_map_csv()}};
+    } documents[] = {{"offsets.md", offset_map_markdown()},
+                     {"offsets.csv", offset_map_csv()},
+                     {"corvane.lua", lua_module()},
+                     {"corvane.h", c_header()}};
     for (const auto& document : documents) {
         EXPECT_TRUE(read_file(docs + document.file) == document.generated)
             << "docs/" << document.file << " is out of date with the tables; regenerate it with\n"
