@@ -136,7 +136,9 @@ function(corvane_find_cli11)
   if(TARGET corvane_cli11)
     return()
   endif()
-  find_path(CLI11_INCLUDE_DIR CLI/CLI.hpp REQUIRED)
+  # The headers are the build machine's, also for the cross build, whose
+  # searches are otherwise kept inside its own root.
+  find_path(CLI11_INCLUDE_DIR CLI/CLI.hpp REQUIRED NO_CMAKE_FIND_ROOT_PATH)
   add_library(corvane_cli11 INTERFACE)
   if(CORVANE_TARGET STREQUAL "mingw")
     set(stage "${CMAKE_BINARY_DIR}/cli11-headers")
