@@ -11,14 +11,9 @@ namespace corvane::bridge {
 
 namespace {
 
-constexpr std::int16_t kNoCommand = -1;
 constexpr std::int16_t kHoldCycles = 5;
-constexpr std::size_t kSignFieldOffset = 0x01F4;   // SDK1: 12 means the vertical speed is negative
-constexpr std::int32_t kNegativeSign = 12;
 constexpr std::size_t kSpeedFirstDigitOffset = 0x01C0;  // SDK1: no digit there means hundredths
 constexpr std::int32_t kLastDigit = 9;
-
-constexpr double kHundredthsDivisor = 100.0;
 
 // The twelve counters are read one after the other, knobs first.
 static_assert(kStepCounterOffset == kKnobCounterOffset + kKnobCount);

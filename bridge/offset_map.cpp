@@ -2,10 +2,11 @@
 #include "bridge/offset_map.h"
 
 #include <algorithm>
-#include <cstdarg>
+#include <cctype>
 #include <cstdio>
 
 #include "bridge/command_tables.h"
+#include "common/format.h"
 #include "export/tables.h"
 
 namespace corvane::bridge {
@@ -13,18 +14,6 @@ namespace corvane::bridge {
 namespace {
 
 using namespace data_export;
-
-std::string format(const char* pattern, ...) {
-    char text[256];
-    va_list args;
-    va_start(args, pattern);
-    const int length = std::vsnprintf(text, sizeof text, pattern, args);
-    va_end(args);
-    if (length <= 0) {
-        return std::string();
-    }
-    return std::string(text, std::min<std::size_t>(static_cast<std::size_t>(length), sizeof text - 1));
-}
 
 const char* block_name(SourceBlock block) { return block == kSdk2 ? "SDK2" : "SDK1"; }
 
@@ -37,16 +26,34 @@ const char* display_name(std::uint32_t offset) {
     return "";
 }
 
-// The panel values that the program itself gives a meaning.
-const char* panel_name(std::uint32_t source) {
-    switch (source) {
-        case 0x01F4:
-            return "vertical speed sign (12: negative)";
-        case aircraft::kDataValidOffset:
-            return "aircraft data valid";
-        default:
-            return "";
+// A program name as a constant: "course display 1" gives COURSE_DISPLAY_1.
+std::string symbol_of(const std::string& name) {
+    std::string symbol;
+    for (const char c : name) {
+        symbol += c == ' ' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
+    return symbol;
+}
+
+// The panel values that the program itself gives a meaning, with their constants.
+struct PanelName {
+    std::uint32_t source;
+    const char* name;
+    const char* symbol;
+};
+
+constexpr PanelName kPanelNames[] = {
+    {kSignFieldOffset, "vertical speed sign (12: negative)", "VERTICAL_SPEED_SIGN"},
+    {aircraft::kDataValidOffset, "aircraft data valid", "AIRCRAFT_DATA_VALID"},
+};
+
+const PanelName* panel_name(std::uint32_t source) {
+    for (const PanelName& named : kPanelNames) {
+        if (named.source == source) {
+            return &named;
+        }
+    }
+    return nullptr;
 }
 
 void add_annunciators(std::vector<OffsetEntry>& entries) {
@@ -59,6 +66,7 @@ void add_annunciators(std::vector<OffsetEntry>& entries) {
         e.type = ValueType::U8;
         e.index = i;
         e.name = "annunciator byte";
+        e.symbol = format("ANNUNCIATOR_%04X", row.offset);
         e.source = block_name(row.block);
         const char* separator = " ";
         for (int column = 0; column < kAnnunciatorWeights; ++column) {
@@ -83,6 +91,7 @@ void add_displays(std::vector<OffsetEntry>& entries) {
         e.type = ValueType::U16;
         e.index = k;
         e.name = window.name;
+        e.symbol = e.name.empty() ? format("DISPLAY_%04X", window.offset) : symbol_of(e.name);
         e.source = format("SDK1 0x%04X-0x%04X, %d digits, %s", window.first_field,
                           window.last_field, window.digits,
                           window.layout == kStandard ? "units last" : "units first");
@@ -99,7 +108,9 @@ void add_panel_values(std::vector<OffsetEntry>& entries) {
         e.size = row.size;
         e.kind = OffsetKind::Panel;
         e.index = r;
-        e.name = panel_name(row.source);
+        const PanelName* named = panel_name(row.source);
+        e.name = named != nullptr ? named->name : "";
+        e.symbol = named != nullptr ? named->symbol : format("PANEL_%04X", row.offset);
         if (row.type == kInteger) {
             e.type = ValueType::U8;
             e.source = format("SDK1 0x%04X, 4-byte integer", row.source);
@@ -122,6 +133,7 @@ void add_inputs(std::vector<OffsetEntry>& entries) {
     word.direction = Direction::PanelWrites;
     word.type = ValueType::S16;
     word.name = "command word";
+    word.symbol = "COMMAND_WORD";
     word.source = "posted once as that command, value 0";
     word.scaling = "-1 (0xFFFF) is none; Corvane writes 0xFFFF back once posted";
     entries.push_back(word);
@@ -132,6 +144,7 @@ void add_inputs(std::vector<OffsetEntry>& entries) {
     value.kind = OffsetKind::ValueByte;
     value.direction = Direction::PanelWrites;
     value.name = "value byte";
+    value.symbol = "VALUE_BYTE";
     value.source = format("posted as command %d with the byte as value", kValueByteCommand);
     value.scaling = "0..255, posted whenever it changes";
     entries.push_back(value);
@@ -145,6 +158,7 @@ void add_inputs(std::vector<OffsetEntry>& entries) {
         e.direction = Direction::PanelWrites;
         e.index = n;
         e.name = std::string(display_name(row.display_offset)) + " knob";
+        e.symbol = "KNOB_" + symbol_of(row.name);
         e.source = format("command %d: display 0x%04X %+g per count", row.command,
                           row.display_offset, row.step);
         e.scaling = row.ranged ? format("counter, +1 per detent, wraps; value kept in %g..%g",
@@ -160,6 +174,7 @@ void add_inputs(std::vector<OffsetEntry>& entries) {
         e.direction = Direction::PanelWrites;
         e.index = n;
         e.name = format("step counter %d", n);
+        e.symbol = format("STEP_COUNTER_%d", n);
         e.source = format("command %d per step down, %d per step up", kStepRows[n].down,
                           kStepRows[n].up);
         e.scaling = "counter, +1 per step, wraps";
@@ -167,7 +182,44 @@ void add_inputs(std::vector<OffsetEntry>& entries) {
     }
 }
 
+OffsetEntry field_row(int f) {
+    const AnnunciatorField& field = kAnnunciatorFields[static_cast<std::size_t>(f)];
+    OffsetEntry e;
+    e.offset = field.offset;
+    e.size = 1;
+    e.kind = OffsetKind::AnnunciatorField;
+    e.type = ValueType::U8;
+    e.index = f;
+    e.name = field.bits == 1
+                 ? format("annunciator 0x%04X bit %d", field.offset, field.shift)
+                 : format("annunciator 0x%04X bits %d-%d", field.offset, field.shift,
+                          field.shift + field.bits - 1);
+    e.symbol = field.bits == 1 ? format("ANNUNCIATOR_%04X_BIT%d", field.offset, field.shift)
+                               : format("ANNUNCIATOR_%04X_BITS%d_%d", field.offset, field.shift,
+                                        field.shift + field.bits - 1);
+    e.source = format("%s 0x%04X", block_name(field.block()), field.source());
+    e.scaling = format("(byte & 0x%02X) >> %d: %s", field.mask(), field.shift,
+                       field.bits == 1 ? "0 or 1" : "0..3");
+    e.mask = field.mask();
+    e.shift = field.shift;
+    e.states = field.states();
+    return e;
+}
+
 }  // namespace
+
+std::vector<OffsetEntry> offset_map_rows() {
+    std::vector<OffsetEntry> rows;
+    std::size_t next = 0;
+    for (const OffsetEntry& e : offset_entries()) {
+        rows.push_back(e);
+        while (e.kind == OffsetKind::Annunciator && next < kAnnunciatorFields.size() &&
+               kAnnunciatorFields[next].row == e.index) {
+            rows.push_back(field_row(static_cast<int>(next++)));
+        }
+    }
+    return rows;
+}
 
 std::vector<OffsetEntry> offset_entries() {
     std::vector<OffsetEntry> entries;
@@ -212,13 +264,15 @@ const char* kind_text(OffsetKind kind) {
             return "knob counter";
         case OffsetKind::StepCounter:
             return "step counter";
+        case OffsetKind::AnnunciatorField:
+            return "annunciator field";
     }
     return "";
 }
 
 std::string offset_map() {
     std::string text = "offset  size  panel  type  name: source; encoding\n";
-    for (const OffsetEntry& e : offset_entries()) {
+    for (const OffsetEntry& e : offset_map_rows()) {
         text += format("0x%04X  %u     %-5s  %-4s  ", e.offset, e.size, direction_text(e.direction),
                        type_text(e.type));
         if (!e.name.empty()) {
@@ -258,15 +312,24 @@ std::string md_cell(const std::string& text) {
     return cell;
 }
 
+// The mask, shift and states columns: filled for a field, empty otherwise.
+std::string field_cells(const OffsetEntry& e, const char* separator) {
+    if (e.kind != OffsetKind::AnnunciatorField) {
+        return std::string(separator) + separator;
+    }
+    return format("0x%02X%s%d%s%d", e.mask, separator, e.shift, separator, e.states);
+}
+
 }  // namespace
 
 std::string offset_map_csv() {
-    std::string text = "offset,size,panel,type,kind,name,source,encoding\n";
-    for (const OffsetEntry& e : offset_entries()) {
+    std::string text = "offset,size,panel,type,kind,name,source,encoding,mask,shift,states\n";
+    for (const OffsetEntry& e : offset_map_rows()) {
         text += format("0x%04X,%u,%s,%s,", e.offset, e.size, direction_text(e.direction),
                        type_text(e.type));
         text += csv_field(kind_text(e.kind)) + "," + csv_field(e.name) + "," +
-                csv_field(e.source) + "," + csv_field(e.scaling) + "\n";
+                csv_field(e.source) + "," + csv_field(e.scaling) + "," + field_cells(e, ",") +
+                "\n";
     }
     return text;
 }
@@ -276,8 +339,9 @@ std::string offset_map_markdown() {
         "# Corvane offset map\n"
         "\n"
         "Every offset of the block 0x9400-0x94FB that Corvane writes or reads, one row\n"
-        "each, in offset order. Generated from the program's own tables by\n"
-        "`corvane-sim --offset-map --format md`; do not edit by hand.\n"
+        "each, in offset order, and every field of an annunciator byte. Generated from\n"
+        "the program's own tables by `corvane-sim --offset-map --format md`; do not\n"
+        "edit by hand.\n"
         "\n"
         "- **Panel**: seen from your panel. `read`: Corvane writes it, your panel\n"
         "  reads it. `write`: your panel writes it, Corvane reads it.\n"
@@ -285,17 +349,20 @@ std::string offset_map_markdown() {
         "  byte; `U16`: two bytes, unsigned; `S16`: two bytes, signed.\n"
         "- **Source**: the aircraft SDK fields the value comes from (SDK1 or SDK2\n"
         "  block and byte offset), or what Corvane does with what your panel writes.\n"
+        "- **Annunciator field**: after each annunciator byte, one row per lamp or\n"
+        "  state it carries. Read the byte and take `(byte & mask) >> shift`: 0 or 1\n"
+        "  for a lamp (**States** 2), 0 to 3 for a field with two bits (**States** 4).\n"
         "- Not listed, never touched by Corvane: 0x9429-0x942F and 0x947D-0x947F.\n"
         "\n"
         "The user guide explains the encodings and the inputs in full.\n"
         "\n"
-        "| Offset | Size | Panel | Type | Kind | Name | Source | Encoding |\n"
-        "|---|---|---|---|---|---|---|---|\n";
-    for (const OffsetEntry& e : offset_entries()) {
+        "| Offset | Size | Panel | Type | Kind | Name | Source | Encoding | Mask | Shift | States |\n"
+        "|---|---|---|---|---|---|---|---|---|---|---|\n";
+    for (const OffsetEntry& e : offset_map_rows()) {
         text += format("| 0x%04X | %u | %s | %s | ", e.offset, e.size, direction_text(e.direction),
                        type_text(e.type));
         text += md_cell(kind_text(e.kind)) + " | " + md_cell(e.name) + " | " + md_cell(e.source) +
-                " | " + md_cell(e.scaling) + " |\n";
+                " | " + md_cell(e.scaling) + " | " + field_cells(e, " | ") + " |\n";
     }
     return text;
 }

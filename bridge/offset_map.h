@@ -19,6 +19,7 @@ enum class OffsetKind : std::uint8_t {
     Panel,
     KnobCounter,
     StepCounter,
+    AnnunciatorField,  // one lamp or state of an annunciator byte; a row of the documents only
 };
 
 // Seen from a panel: it reads what Corvane exports and writes the inputs.
@@ -37,6 +38,12 @@ struct OffsetEntry {
     std::string name;     // the program's name for it; empty where it has none
     std::string source;   // the aircraft fields it comes from, or the commands it causes
     std::string scaling;  // how the value is encoded
+    std::string symbol;   // its constant in the wiring kit: ALTITUDE_DISPLAY, PANEL_9472, ...
+    // An annunciator field only: (byte & mask) >> shift is its state, one of
+    // states (2 for a lamp, 4 for a field with two bits of room).
+    std::uint32_t mask = 0;
+    int shift = 0;
+    int states = 0;
 };
 
 // Every offset Corvane writes or reads, in ascending order, each once:
@@ -44,15 +51,22 @@ struct OffsetEntry {
 // tools, not for a tick.
 std::vector<OffsetEntry> offset_entries();
 
+// The rows of the documents: the entries above and, after each annunciator
+// byte, one row per field of it (kind AnnunciatorField, index into
+// data_export::kAnnunciatorFields), so that a lamp can be wired from its
+// row alone.
+std::vector<OffsetEntry> offset_map_rows();
+
 const char* direction_text(Direction direction);  // "read" or "write"
 const char* type_text(ValueType type);            // "U8", "U16" or "S16"
 const char* kind_text(OffsetKind kind);           // "annunciator", "knob counter", ...
 
-// The same entries in three forms, one entry per line or row, in offset
-// order. Text: "0x9400  2  write  S16  command word: ..." under a heading
-// line. CSV: a header row, then offset,size,panel,type,kind,name,source,
-// encoding with RFC 4180 quoting. Markdown: the document committed as
-// docs/offsets.md and shipped as OFFSETS.md, one table row per entry.
+// The rows in three forms, one row per line, in offset order. Text:
+// "0x9400  2  write  S16  command word: ..." under a heading line. CSV: a
+// header row, then offset,size,panel,type,kind,name,source,encoding,mask,
+// shift,states with RFC 4180 quoting (the last three empty but for fields).
+// Markdown: the document committed as docs/offsets.md and shipped as
+// OFFSETS.md, one table row per row.
 std::string offset_map();
 std::string offset_map_csv();
 std::string offset_map_markdown();

@@ -18,6 +18,8 @@ install(FILES packaging/corvane.ini packaging/THIRD-PARTY-NOTICES.txt docs/offse
   DESTINATION .)
 install(FILES docs/user-guide.md DESTINATION . RENAME USER-GUIDE.md)
 install(FILES docs/offsets.md DESTINATION . RENAME OFFSETS.md)
+# The wiring kit: the offsets and their encodings as a Lua module and a C header.
+install(FILES docs/corvane.lua docs/corvane.h DESTINATION .)
 install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
 # The panel labels template, once it is part of the tree.
 if(EXISTS ${CMAKE_SOURCE_DIR}/docs/labels.csv)

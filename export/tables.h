@@ -146,6 +146,73 @@ inline constexpr AnnunciatorRow kAnnunciatorRows[kAnnunciatorCount] = {
     {0x9427, kSdk2, {0x1A48,   0x1A4C,   0x1A50,   0x1A54,   0x1A58,   0x1A5C,   0x1A60,   0x1A64}},
 };
 
+// ---- annunciator fields ----------------------------------------------------------
+
+// Bits of room of the field in a column: 0 (no field), 1, or 2 where the row
+// leaves the next weight free for a field of four states (0x9407, 0x940B,
+// 0x941A, 0x941B). A field owns the free weight above it where the row
+// alternates fields and free weights: a field two weights up, or, at the top
+// of the byte, a free weight below with a field below that.
+constexpr int annunciator_field_bits(const AnnunciatorRow& row, int column) {
+    const auto has_field = [&row](int c) { return row.field[c] != kNoField; };
+    if (!has_field(column)) {
+        return 0;
+    }
+    if (column + 1 >= kAnnunciatorWeights || has_field(column + 1)) {
+        return 1;
+    }
+    if (column + 2 < kAnnunciatorWeights) {
+        return has_field(column + 2) ? 2 : 1;
+    }
+    return column >= 2 && !has_field(column - 1) && has_field(column - 2) ? 2 : 1;
+}
+
+// One field of an annunciator byte, as a panel reads it: a lamp (one bit) or
+// a state of up to four (two bits), (byte & mask) >> shift.
+struct AnnunciatorField {
+    std::uint32_t offset = 0;  // the annunciator byte
+    int row = 0;               // its row in kAnnunciatorRows
+    int shift = 0;             // the field's lowest bit, the column of its weight
+    int bits = 0;              // 1 or 2
+
+    constexpr std::uint32_t mask() const { return ((1u << bits) - 1u) << shift; }
+    constexpr int states() const { return 1 << bits; }
+    constexpr SourceBlock block() const { return kAnnunciatorRows[row].block; }
+    constexpr std::uint32_t source() const { return kAnnunciatorRows[row].field[shift]; }
+};
+
+constexpr int count_annunciator_fields() {
+    int count = 0;
+    for (const AnnunciatorRow& row : kAnnunciatorRows) {
+        for (int column = 0; column < kAnnunciatorWeights; ++column) {
+            count += annunciator_field_bits(row, column) != 0 ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+inline constexpr int kAnnunciatorFieldCount = count_annunciator_fields();
+
+constexpr std::array<AnnunciatorField, kAnnunciatorFieldCount> expand_annunciator_fields() {
+    std::array<AnnunciatorField, kAnnunciatorFieldCount> fields{};
+    std::size_t next = 0;
+    for (int i = 0; i < kAnnunciatorCount; ++i) {
+        for (int column = 0; column < kAnnunciatorWeights; ++column) {
+            const int bits = annunciator_field_bits(kAnnunciatorRows[i], column);
+            if (bits != 0) {
+                fields[next++] = AnnunciatorField{kAnnunciatorRows[i].offset, i, column, bits};
+            }
+        }
+    }
+    return fields;
+}
+
+// Every field of every annunciator byte, in byte order and, within a byte,
+// from bit 0 up; the documents, the wiring kit and the monitor's labels
+// name lamps by these.
+inline constexpr std::array<AnnunciatorField, kAnnunciatorFieldCount> kAnnunciatorFields =
+    expand_annunciator_fields();
+
 // ---- panel values -----------------------------------------------------------------
 
 enum PanelSource : std::uint8_t { kInteger, kDouble };

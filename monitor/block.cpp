@@ -24,6 +24,8 @@ Section section_of(OffsetKind kind) {
             return Section::Displays;
         case OffsetKind::Annunciator:
             return Section::Annunciators;
+        case OffsetKind::AnnunciatorField:
+            return Section::Lamps;
         case OffsetKind::Panel:
             return Section::PanelValues;
         case OffsetKind::CommandWord:
@@ -92,13 +94,17 @@ void name_field(Field& field, const std::string& label) {
             field.name = e.name;
             field.view_name = without_display_word(e.name);
             break;
+        case Section::Lamps:
+            field.name = e.name;
+            field.view_name = e.name;
+            break;
     }
 }
 
 void annunciator_text(const Field& field, std::int32_t value, ValueText& out) {
     const data_export::AnnunciatorRow& row = data_export::kAnnunciatorRows[field.entry.index];
     for (int bit = 0; bit < data_export::kAnnunciatorWeights; ++bit) {
-        const int bits = annunciator_field_bits(row, bit);
+        const int bits = data_export::annunciator_field_bits(row, bit);
         const int set = (value >> bit) & 1;
         if (bits == 2) {
             out.text[bit] = static_cast<char>('0' + ((value >> bit) & 3));
@@ -118,14 +124,34 @@ void annunciator_text(const Field& field, std::int32_t value, ValueText& out) {
 
 std::vector<Field> make_fields(const Labels& labels) {
     std::vector<Field> fields;
-    for (const bridge::OffsetEntry& e : bridge::offset_entries()) {
+    for (const bridge::OffsetEntry& e : bridge::offset_map_rows()) {
+        const bool lamp = e.kind == OffsetKind::AnnunciatorField;
+        const std::string& label = lamp ? labels.of_field(e.index) : labels.of(e.offset);
+        // The byte shows every field; a lamp stands alone only once it has a name.
+        if (lamp && label.empty()) {
+            continue;
+        }
         Field field;
         field.entry = e;
         field.section = section_of(e.kind);
-        name_field(field, labels.of(e.offset));
+        name_field(field, label);
         fields.push_back(field);
     }
     return fields;
+}
+
+OffsetText offset_text(const Field& field, bool with_prefix) {
+    const char* prefix = with_prefix ? "0x" : "";
+    OffsetText out;
+    if (field.entry.kind == OffsetKind::AnnunciatorField) {
+        std::snprintf(out.text, sizeof out.text, "%s%04X&%s%02X", prefix,
+                      static_cast<unsigned>(field.entry.offset), prefix,
+                      static_cast<unsigned>(field.entry.mask));
+    } else {
+        std::snprintf(out.text, sizeof out.text, "%s%04X", prefix,
+                      static_cast<unsigned>(field.entry.offset));
+    }
+    return out;
 }
 
 const Field* find_field(const std::vector<Field>& fields, std::uint32_t offset) {
@@ -141,31 +167,15 @@ std::int32_t field_value(const Field& field, const unsigned char* block) {
     const unsigned char* at = block + (field.entry.offset - kBlockFirst);
     switch (field.entry.type) {
         case ValueType::U8:
-            return at[0];
+            return field.entry.kind == OffsetKind::AnnunciatorField
+                       ? static_cast<std::int32_t>((at[0] & field.entry.mask) >> field.entry.shift)
+                       : at[0];
         case ValueType::U16:
             return load_u16(at);
         case ValueType::S16:
             return static_cast<std::int16_t>(load_u16(at));
     }
     return 0;
-}
-
-int annunciator_field_bits(const data_export::AnnunciatorRow& row, int column) {
-    constexpr int kWeights = data_export::kAnnunciatorWeights;
-    const auto has_field = [&row](int c) { return row.field[c] != data_export::kNoField; };
-    if (!has_field(column)) {
-        return 0;
-    }
-    if (column + 1 >= kWeights || has_field(column + 1)) {
-        return 1;
-    }
-    // The next weight is free. The field owns it where the row alternates
-    // fields and free weights: a field two weights up, or, at the top of
-    // the byte, a free weight below with a field below that.
-    if (column + 2 < kWeights) {
-        return has_field(column + 2) ? 2 : 1;
-    }
-    return column >= 2 && !has_field(column - 1) && has_field(column - 2) ? 2 : 1;
 }
 
 ValueText value_text(const Field& field, std::int32_t value) {

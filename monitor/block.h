@@ -23,9 +23,17 @@ constexpr std::uint32_t kBlockSize = kBlockLast - kBlockFirst + 1;
 
 struct Labels;
 
-// The view groups the fields by what they carry.
-enum class Section : std::uint8_t { Displays, Annunciators, PanelValues, Inputs };
-constexpr int kSectionCount = 4;
+// The view groups the fields by what they carry. Lamps are the annunciator
+// fields a builder labelled, each shown and logged on its own.
+enum class Section : std::uint8_t { Displays, Annunciators, Lamps, PanelValues, Inputs };
+constexpr int kSectionCount = 5;
+
+// A set of sections, one bit each: what the view and the change log show.
+using SectionSet = std::uint32_t;
+constexpr SectionSet section_bit(Section section) {
+    return 1u << static_cast<unsigned>(section);
+}
+constexpr SectionSet kAllSections = (1u << kSectionCount) - 1u;
 
 struct Field {
     bridge::OffsetEntry entry;
@@ -38,20 +46,23 @@ struct Field {
     std::string view_name;
 };
 
-// Every offset of the block, ascending, named with the labels.
+// Every offset of the block, ascending, named with the labels; after each
+// annunciator byte, the fields of it that the labels name (Section::Lamps).
 std::vector<Field> make_fields(const Labels& labels);
+
+// The offset as a change line and the live view show it: "0x943A" and
+// "943A", or for a lamp its byte and mask, "0x9402&0x04" and "9402&04".
+struct OffsetText {
+    char text[16] = {};
+};
+OffsetText offset_text(const Field& field, bool with_prefix);
 
 // The field that starts at offset, or nullptr.
 const Field* find_field(const std::vector<Field>& fields, std::uint32_t offset);
 
 // The field's value in the 252 bytes read at 0x9400: U8 and U16 as they are,
-// S16 sign-extended.
+// S16 sign-extended, a lamp its state (byte & mask) >> shift.
 std::int32_t field_value(const Field& field, const unsigned char* block);
-
-// Bits of room of the annunciator field in a column: 0 (no field), 1, or 2
-// where the row leaves the next weight free for a field of four states
-// (0x9407, 0x940B, 0x941A, 0x941B).
-int annunciator_field_bits(const data_export::AnnunciatorRow& row, int column);
 
 // A value as text: a display's number or "-----" when blank; an annunciator
 // byte as its bit fields, bit 0 first ("1" or "0" per one-bit field, 0..3

@@ -37,9 +37,9 @@ bool recently_changed(const Tracker& tracker, std::size_t field, std::uint64_t n
 
 void format_change(const TimeOfDay& time, const Field& field, std::int32_t old_value,
                    std::int32_t new_value, std::string& line) {
-    char head[32];
-    std::snprintf(head, sizeof head, "%02d:%02d:%02d.%03d 0x%04X ", time.hour, time.minute,
-                  time.second, time.millisecond, static_cast<unsigned>(field.entry.offset));
+    char head[48];
+    std::snprintf(head, sizeof head, "%02d:%02d:%02d.%03d %s ", time.hour, time.minute,
+                  time.second, time.millisecond, offset_text(field, true).text);
     line.clear();
     line += head;
     line += field.name;

@@ -12,8 +12,10 @@ namespace corvane::monitor {
 
 namespace {
 
-constexpr char kSeparator = ',';
+constexpr char kComma = ',';
+constexpr char kSemicolon = ';';
 constexpr char kQuote = '"';
+constexpr char kMaskMark = '&';  // "0x9402&0x04": a field of an annunciator byte
 constexpr char kComment = '#';
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr char kHeaderWord[] = "offset";
@@ -33,9 +35,23 @@ std::string trimmed(const std::string& text) {
     return text.substr(first, last - first);
 }
 
+// The separator of the file: the first comma or semicolon outside quotes
+// of a row, or 0 when the row holds neither.
+char separator_of(const std::string& line) {
+    bool quoted = false;
+    for (const char c : line) {
+        if (c == kQuote) {
+            quoted = !quoted;
+        } else if (!quoted && (c == kComma || c == kSemicolon)) {
+            return c;
+        }
+    }
+    return 0;
+}
+
 // Splits one line into its fields; false when a quoted field is not closed
 // or text follows its closing quote.
-bool split_line(const std::string& line, std::vector<std::string>& fields) {
+bool split_line(const std::string& line, char separator, std::vector<std::string>& fields) {
     fields.clear();
     std::size_t i = 0;
     for (;;) {
@@ -63,11 +79,11 @@ bool split_line(const std::string& line, std::vector<std::string>& fields) {
             while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) {
                 ++i;
             }
-            if (i < line.size() && line[i] != kSeparator) {
+            if (i < line.size() && line[i] != separator) {
                 return false;
             }
         } else {
-            while (i < line.size() && line[i] != kSeparator) {
+            while (i < line.size() && line[i] != separator) {
                 field += line[i++];
             }
             field = trimmed(field);
@@ -93,7 +109,7 @@ bool is_header(const std::string& first_field) {
 }
 
 // "0x9430", "9430": hexadecimal, 1 to 8 digits.
-bool parse_offset(const std::string& text, std::uint32_t& offset) {
+bool parse_hex(const std::string& text, std::uint32_t& offset) {
     std::size_t start = 0;
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         start = 2;
@@ -127,14 +143,39 @@ std::string printable(const std::string& label) {
     return trimmed(text);
 }
 
-std::string line_error(int line, const char* format, std::uint32_t offset) {
+// An offset, or an offset and a mask after '&'.
+struct Key {
+    std::uint32_t offset = 0;
+    bool has_mask = false;
+    std::uint32_t mask = 0;
+};
+
+bool parse_key(const std::string& text, Key& key) {
+    const std::size_t mark = text.find(kMaskMark);
+    key.has_mask = mark != std::string::npos;
+    return parse_hex(trimmed(text.substr(0, mark)), key.offset) &&
+           (!key.has_mask || parse_hex(trimmed(text.substr(mark + 1)), key.mask));
+}
+
+// The annunciator field with this byte and mask, or -1.
+int field_index(const Key& key) {
+    for (std::size_t f = 0; f < data_export::kAnnunciatorFields.size(); ++f) {
+        const data_export::AnnunciatorField& field = data_export::kAnnunciatorFields[f];
+        if (field.offset == key.offset && field.mask() == key.mask) {
+            return static_cast<int>(f);
+        }
+    }
+    return -1;
+}
+
+std::string line_error(int line, const char* format, std::uint32_t offset, std::uint32_t mask = 0) {
     char text[160];
-    std::snprintf(text, sizeof text, format, static_cast<unsigned>(offset));
+    std::snprintf(text, sizeof text, format, static_cast<unsigned>(offset), static_cast<unsigned>(mask));
     return "line " + std::to_string(line) + ": " + text;
 }
 
 std::string quoted(const std::string& field) {
-    if (field.find_first_of(",\"") == std::string::npos) {
+    if (field.find_first_of(",;\"") == std::string::npos) {
         return field;
     }
     std::string text(1, kQuote);
@@ -156,13 +197,21 @@ const std::string& Labels::of(std::uint32_t offset) const {
     return text[offset - kBlockFirst];
 }
 
+const std::string& Labels::of_field(int f) const {
+    if (f < 0 || f >= data_export::kAnnunciatorFieldCount) {
+        return kNoLabel;
+    }
+    return field_text[static_cast<std::size_t>(f)];
+}
+
 bool parse_labels(const std::string& csv, Labels& labels, std::string& error) {
     Labels result;
     std::vector<bool> is_start(kBlockSize, false);
     for (const bridge::OffsetEntry& e : bridge::offset_entries()) {
         is_start[e.offset - kBlockFirst] = true;
     }
-    std::vector<int> labelled_on(kBlockSize, 0);
+    // The line that labelled each offset, then each field; 0: none yet.
+    std::vector<int> labelled_on(kBlockSize + result.field_text.size(), 0);
 
     std::size_t position = 0;
     if (csv.compare(0, sizeof kByteOrderMark - 1, kByteOrderMark) == 0) {
@@ -171,6 +220,7 @@ bool parse_labels(const std::string& csv, Labels& labels, std::string& error) {
     std::vector<std::string> fields;
     int line_number = 0;
     bool first_row = true;
+    char separator = 0;
     while (position < csv.size()) {
         std::size_t end = csv.find('\n', position);
         if (end == std::string::npos) {
@@ -186,7 +236,8 @@ bool parse_labels(const std::string& csv, Labels& labels, std::string& error) {
         if (content.empty() || content[0] == kComment) {
             continue;
         }
-        if (!split_line(line, fields)) {
+        separator = separator != 0 ? separator : separator_of(line);
+        if (!split_line(line, separator != 0 ? separator : kComma, fields)) {
             error = "line " + std::to_string(line_number) + ": a quoted field is not closed properly";
             return false;
         }
@@ -195,31 +246,43 @@ bool parse_labels(const std::string& csv, Labels& labels, std::string& error) {
         if (header) {
             continue;
         }
-        std::uint32_t offset = 0;
-        if (!parse_offset(fields[0], offset)) {
+        Key key;
+        if (!parse_key(fields[0], key)) {
             error = "line " + std::to_string(line_number) + ": \"" + printable(fields[0]) +
                     "\" is not a hexadecimal offset";
             return false;
         }
-        if (offset < kBlockFirst || offset > kBlockLast) {
-            error = line_error(line_number, "0x%04X lies outside the block 0x9400-0x94FB", offset);
+        if (key.offset < kBlockFirst || key.offset > kBlockLast) {
+            error = line_error(line_number, "0x%04X lies outside the block 0x9400-0x94FB", key.offset);
             return false;
         }
-        const std::uint32_t i = offset - kBlockFirst;
-        if (!is_start[i]) {
+        std::size_t slot = key.offset - kBlockFirst;
+        std::string* label = &result.text[slot];
+        if (key.has_mask) {
+            const int f = field_index(key);
+            if (f < 0) {
+                error = line_error(line_number,
+                                   "0x%04X&0x%02X is not a field of an annunciator byte "
+                                   "(docs/labels.csv lists them all)",
+                                   key.offset, key.mask);
+                return false;
+            }
+            slot = kBlockSize + static_cast<std::size_t>(f);
+            label = &result.field_text[static_cast<std::size_t>(f)];
+        } else if (!is_start[slot]) {
             error = line_error(line_number,
                                "0x%04X is not an offset of the block (docs/labels.csv lists them all)",
-                               offset);
+                               key.offset);
             return false;
         }
-        if (labelled_on[i] != 0) {
-            error = line_error(line_number, "0x%04X is labelled twice", offset) + " (first on line " +
-                    std::to_string(labelled_on[i]) + ")";
+        if (labelled_on[slot] != 0) {
+            error = "line " + std::to_string(line_number) + ": " + printable(fields[0]) +
+                    " is labelled twice (first on line " + std::to_string(labelled_on[slot]) + ")";
             return false;
         }
-        labelled_on[i] = line_number;
+        labelled_on[slot] = line_number;
         if (fields.size() > kLabelColumn) {
-            result.text[i] = printable(fields[kLabelColumn]);
+            *label = printable(fields[kLabelColumn]);
         }
     }
     labels = result;
@@ -230,18 +293,27 @@ std::string labels_template() {
     std::string text =
         "# Your own names for Corvane's offsets, for corvane-monitor --labels FILE.\n"
         "# One line per offset: the offset (hexadecimal), then your label. An empty label\n"
-        "# keeps the monitor's name. The third column says what the offset carries and is\n"
-        "# not read. Lines starting with # are skipped.\n"
+        "# keeps the monitor's name. After each annunciator byte, one line per lamp or\n"
+        "# state it carries, the byte and its mask (0x9402&0x04): a label there shows that\n"
+        "# field on its own. The third column says what the offset carries and is not\n"
+        "# read. Columns may be separated by ; instead. Lines starting with # are skipped.\n"
         "offset,label,carries\n";
-    for (const bridge::OffsetEntry& e : bridge::offset_entries()) {
-        char offset[16];
-        std::snprintf(offset, sizeof offset, "0x%04X", static_cast<unsigned>(e.offset));
-        // Every annunciator byte has the same program name; it names no lamp.
-        const std::string label = e.kind == bridge::OffsetKind::Annunciator ? std::string() : e.name;
+    for (const bridge::OffsetEntry& e : bridge::offset_map_rows()) {
+        char key[24];
+        if (e.kind == bridge::OffsetKind::AnnunciatorField) {
+            std::snprintf(key, sizeof key, "0x%04X%c0x%02X", static_cast<unsigned>(e.offset), kMaskMark,
+                          static_cast<unsigned>(e.mask));
+        } else {
+            std::snprintf(key, sizeof key, "0x%04X", static_cast<unsigned>(e.offset));
+        }
+        // Annunciator bytes and fields have the program's generic names; they name no lamp.
+        const bool annunciator =
+            e.kind == bridge::OffsetKind::Annunciator || e.kind == bridge::OffsetKind::AnnunciatorField;
+        const std::string label = annunciator ? std::string() : e.name;
         const std::string carries =
             std::string(e.direction == bridge::Direction::PanelReads ? "panel reads " : "panel writes ") +
             bridge::type_text(e.type) + ": " + e.source + "; " + e.scaling;
-        text += std::string(offset) + kSeparator + quoted(label) + kSeparator + quoted(carries) + "\n";
+        text += std::string(key) + kComma + quoted(label) + kComma + quoted(carries) + "\n";
     }
     return text;
 }

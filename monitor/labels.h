@@ -3,17 +3,21 @@
 // docs/labels.csv, written from the program's offset map.
 //
 // The file is what a spreadsheet saves: an optional header row, fields
-// separated by commas, a field in double quotes may hold commas and doubled
-// quotes, columns after the label are ignored (the template puts what the
-// offset carries there). Offsets are hexadecimal, with or without 0x. Lines
-// starting with '#' and empty labels are skipped. Labels end up on the
-// console, so control characters in them become spaces.
+// separated by commas or, as spreadsheets save them in many locales, by
+// semicolons (the first row that holds either decides), a field in double
+// quotes may hold separators and doubled quotes, columns after the label are
+// ignored (the template puts what the offset carries there). Offsets are
+// hexadecimal, with or without 0x; "0x9402&0x04" names one field of an
+// annunciator byte by its mask. Lines starting with '#' and empty labels are
+// skipped. Labels end up on the console, so control characters in them
+// become spaces.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <string>
 
+#include "export/tables.h"
 #include "monitor/block.h"
 
 namespace corvane::monitor {
@@ -21,17 +25,20 @@ namespace corvane::monitor {
 struct Labels {
     // Label of the offset kBlockFirst + i; empty when it has none.
     std::array<std::string, kBlockSize> text;
+    // Label of the annunciator field data_export::kAnnunciatorFields[f].
+    std::array<std::string, data_export::kAnnunciatorFieldCount> field_text;
 
     const std::string& of(std::uint32_t offset) const;
+    const std::string& of_field(int f) const;
 };
 
 // Reads the labels from the contents of a CSV file. False with a one-line
-// reason ("line 7: 0x9431 is not the start of an offset") when a line names
-// no offset of the block, an offset twice, or is not valid CSV.
+// reason ("line 7: 0x9431 is not an offset of the block") when a line names
+// no offset or field of the block, one twice, or is not valid CSV.
 bool parse_labels(const std::string& csv, Labels& labels, std::string& error);
 
-// docs/labels.csv: every offset once, with the program's name where it has
-// one and, in a third column, what the offset carries.
+// docs/labels.csv: every offset and every annunciator field once, with the
+// program's name where it has one and, in a third column, what it carries.
 std::string labels_template();
 
 }  // namespace corvane::monitor

@@ -7,8 +7,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "bridge/command_tables.h"
+#include "monitor/block.h"
 
 namespace corvane::monitor {
 
@@ -21,13 +23,26 @@ constexpr int kExitNoFsuipc = 3;
 // script never takes an interrupted run for a sent command.
 constexpr int kExitInterrupted = 4;
 
+// What each exit code means, in the words of --help and the user guide.
+struct ExitCode {
+    int code;
+    const char* meaning;
+};
+inline constexpr ExitCode kExitCodes[] = {
+    {kExitOk, "done"},
+    {kExitFailed, "an exchange failed; the inputs may not have been written"},
+    {kExitUsage, "bad arguments, or a labels file that cannot be read"},
+    {kExitNoFsuipc, "no FSUIPC within --wait S seconds"},
+    {kExitInterrupted, "stopped (Ctrl+C, the console closed) before the inputs were written"},
+};
+
 constexpr std::uint32_t kDefaultIntervalMs = 100;
 constexpr std::uint32_t kMinIntervalMs = 10;
 constexpr std::uint32_t kMaxIntervalMs = 1000;
 constexpr std::uint32_t kMaxWaitSeconds = 86400;
 // Knob and step counters wrap at 256 and the bridge takes the wrapped
 // difference, so one write can carry at most 127 steps either way.
-constexpr int kMaxSteps = 127;
+constexpr int kMaxSteps = bridge::kMaxCounts;
 constexpr int kMaxCommand = 32767;  // the command word is signed; -1 means none
 constexpr int kMaxValueByte = 255;
 
@@ -46,6 +61,8 @@ struct Options {
     bool wait_limited = false;
     std::uint32_t wait_seconds = 0;
     std::string labels_file;
+    // What the live view and the change log show; --section narrows it.
+    SectionSet sections = kAllSections;
 
     bool command_given = false;
     int command = 0;
@@ -62,8 +79,11 @@ struct Options {
 bool has_inputs(const Options& options);
 Mode mode_of(const Options& options);
 
-// False with a one-line reason in error.
+// False with a one-line reason in error that names the bad argument.
 bool parse_options(int argc, const char* const* argv, Options& options, std::string& error);
+
+// The long name of every option, as the parser knows them ("--view", ...).
+std::vector<std::string> option_names();
 
 // The --help text.
 std::string usage_text();

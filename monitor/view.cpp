@@ -9,24 +9,29 @@ namespace corvane::monitor {
 
 namespace {
 
-constexpr std::size_t kGap = 2;            // between cells
-constexpr std::size_t kOffsetColumns = 4;  // "943A"
+constexpr std::size_t kGap = 2;  // between cells
+constexpr std::size_t kOffsetColumns = 4;      // "943A"
+constexpr std::size_t kLampOffsetColumns = 7;  // "9402&04"
 constexpr char kChangedMark = '*';
 
 struct SectionStyle {
     Section section;
     const char* title;
+    std::size_t offset_columns;
     std::size_t value_columns;
     std::size_t name_cap;  // longer names are cut
 };
 
 constexpr SectionStyle kSectionStyles[kSectionCount] = {
-    {Section::Displays, "displays: the number shown, ----- when blank", 5, 24},
+    {Section::Displays, "displays: the number shown, ----- when blank", kOffsetColumns, 5, 24},
     {Section::Annunciators,
      "annunciators: bits 0..7 from the left; 1 or 0 per field, 0..3 and = for a two-bit field, - no field",
-     8, 16},
-    {Section::PanelValues, "panel values: size, SDK1 field, value (2 bytes: a double, truncated; k: x1000)", 6, 16},
-    {Section::Inputs, "inputs: written by panels, read by Corvane", 6, 30},
+     kOffsetColumns, 8, 16},
+    {Section::Lamps, "lamps you labelled: byte&mask, 1 or 0 (0..3 for a two-bit field)", kLampOffsetColumns, 1,
+     24},
+    {Section::PanelValues, "panel values: size, SDK1 field, value (2 bytes: a double, truncated; k: x1000)",
+     kOffsetColumns, 6, 16},
+    {Section::Inputs, "inputs: written by panels, read by Corvane", kOffsetColumns, 6, 30},
 };
 
 struct Problem {
@@ -130,7 +135,7 @@ void render_section(const SectionStyle& style, const std::vector<Field>& fields,
         return;
     }
     name_columns = name_columns < style.name_cap ? name_columns : style.name_cap;
-    const std::size_t cell = kOffsetColumns + 1 + (name_columns != 0 ? name_columns + 1 : 0) +
+    const std::size_t cell = style.offset_columns + 1 + (name_columns != 0 ? name_columns + 1 : 0) +
                              style.value_columns + 1;
     std::size_t per_line = width > cell ? (width + kGap) / (cell + kGap) : 1;
     per_line = per_line != 0 ? per_line : 1;
@@ -155,10 +160,9 @@ void render_section(const SectionStyle& style, const std::vector<Field>& fields,
             column += kGap;
         }
         ++k;
-        char offset[8];
-        std::snprintf(offset, sizeof offset, "%04X ", static_cast<unsigned>(field.entry.offset));
-        *line += offset;
-        column += kOffsetColumns + 1;
+        *line += offset_text(field, false).text;
+        *line += ' ';
+        column += style.offset_columns + 1;
         if (name_columns != 0) {
             append_fitted(*line, field.view_name, name_columns);
             *line += ' ';
@@ -192,7 +196,7 @@ void limit_height(std::size_t width, std::size_t height, Frame& frame) {
     frame.highlights.resize(h);
     char text[128];
     std::snprintf(text, sizeof text,
-                  "... %zu more lines: make the window taller, or use --changes", missing);
+                  "... %zu more lines: a taller window, --section or --changes shows them", missing);
     std::string& line = next_line(frame);
     line = text;
     fit(line, width);
@@ -207,7 +211,9 @@ void render_view(const std::vector<Field>& fields, const Tracker& tracker, const
     render_header(status, width, frame);
     if (tracker.has_baseline) {
         for (const SectionStyle& style : kSectionStyles) {
-            render_section(style, fields, tracker, status.now_ms, width, frame);
+            if ((status.sections & section_bit(style.section)) != 0) {
+                render_section(style, fields, tracker, status.now_ms, width, frame);
+            }
         }
     }
     limit_height(width, height, frame);

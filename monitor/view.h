@@ -40,6 +40,7 @@ struct ViewStatus {
     std::uint32_t interval_ms = 0;
     TimeOfDay time;
     std::uint64_t now_ms = 0;  // for the highlight of recent changes
+    SectionSet sections = kAllSections;  // the sections to draw (--section)
 };
 
 // Renders into frame. width: console columns; height: console lines the

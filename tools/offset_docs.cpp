@@ -1,12 +1,14 @@
 // corvane-offset-docs: writes docs/offsets.md and docs/offsets.csv from the
 // program's own tables, the same text `corvane-sim --offset-map --format md`
-// and `--format csv` print. A native tool, so the committed documents can be
-// regenerated on the build machine: cmake --build --preset native --target offset-docs
+// and `--format csv` print, and the wiring kit beside them (corvane.lua,
+// corvane.h). A native tool, so the committed files can be regenerated on
+// the build machine: cmake --build --preset native --target offset-docs
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "bridge/offset_map.h"
+#include "bridge/wiring_kit.h"
 #include "common/version.h"
 
 namespace {
@@ -23,7 +25,7 @@ bool write_file(const std::string& path, const std::string& text) {
 
 constexpr char kUsage[] =
     "usage: corvane-offset-docs FOLDER\n"
-    "  writes FOLDER/offsets.md and FOLDER/offsets.csv from Corvane's tables\n";
+    "  writes FOLDER/offsets.md, offsets.csv, corvane.lua and corvane.h from Corvane's tables\n";
 
 }  // namespace
 
@@ -41,10 +43,20 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string folder = argv[1];
-    const bool ok = write_file(folder + "/offsets.md", corvane::bridge::offset_map_markdown()) &&
-                    write_file(folder + "/offsets.csv", corvane::bridge::offset_map_csv());
-    if (ok) {
-        std::printf("wrote %s/offsets.md and %s/offsets.csv\n", folder.c_str(), folder.c_str());
+    const struct {
+        const char* name;
+        std::string text;
+    } files[] = {
+        {"offsets.md", corvane::bridge::offset_map_markdown()},
+        {"offsets.csv", corvane::bridge::offset_map_csv()},
+        {"corvane.lua", corvane::bridge::lua_module()},
+        {"corvane.h", corvane::bridge::c_header()},
+    };
+    for (const auto& file : files) {
+        if (!write_file(folder + "/" + file.name, file.text)) {
+            return 1;
+        }
+        std::printf("wrote %s/%s\n", folder.c_str(), file.name);
     }
-    return ok ? 0 : 1;
+    return 0;
 }

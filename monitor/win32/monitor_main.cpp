@@ -4,8 +4,8 @@
 // which offset moved when I flipped that switch, and does my panel's write
 // reach the aircraft.
 //
-//   corvane-monitor [--view | --changes] [--interval MS] [--labels FILE] [--wait S]
-//                   [--command N] [--value N] [--turn KNOB [+-]N] [--step 0..3 [+-]N]
+//   corvane-monitor [--view | --changes] [--section S]... [--interval MS] [--labels FILE]
+//                   [--wait S] [--command N] [--value N] [--turn KNOB [+-]N] [--step C [+-]N]
 //
 // It connects through the program's own FSUIPC client over the Win32 OS
 // seam, retrying once a second while there is no FSUIPC, reads the whole
@@ -168,11 +168,17 @@ void report_changes(Monitor& m) {
     std::string& text = m.output.text;
     text.clear();
     for (const Change& change : m.tracker.changes) {
-        format_change(now, m.fields[change.field], change.old_value, change.new_value, m.line);
+        const Field& field = m.fields[change.field];
+        if ((m.options.sections & section_bit(field.section)) == 0) {
+            continue;
+        }
+        format_change(now, field, change.old_value, change.new_value, m.line);
         text += m.line;
         text += '\n';
     }
-    win32::write_out(m.output, text);
+    if (!text.empty()) {
+        win32::write_out(m.output, text);
+    }
 }
 
 // One interval: read the block in one exchange, then write the inputs once,
@@ -296,6 +302,7 @@ int main(int argc, char** argv) {
     init_tracker(m->tracker, m->fields.size());
     m->inputs_pending = has_inputs(m->options);
     m->status.interval_ms = m->options.interval_ms;
+    m->status.sections = m->options.sections;
 
     char name[64];
     stop_event_name(GetCurrentProcessId(), name);

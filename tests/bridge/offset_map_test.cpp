@@ -7,6 +7,10 @@
 #include <sstream>
 
 #include "bridge/offset_map.h"
+#include "bridge/wiring_kit.h"
+#include "common/numbers.h"
+#include "export/export.h"
+#include "export/tables.h"
 
 namespace corvane::bridge {
 namespace {
@@ -96,23 +100,28 @@ std::string hex(std::uint32_t offset) {
     return text;
 }
 
-TEST(OffsetMap, CsvAndMarkdownCarryEveryEntryOnceAndIntact) {
-    const std::vector<OffsetEntry> entries = offset_entries();
+TEST(OffsetMap, CsvAndMarkdownCarryEveryRowOnceAndIntact) {
+    const std::vector<OffsetEntry> rows = offset_map_rows();
 
-    const auto rows = parse_csv(offset_map_csv());
-    ASSERT_EQ(rows.size(), entries.size() + 1);
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"offset", "size", "panel", "type", "kind", "name",
-                                                 "source", "encoding"}));
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const OffsetEntry& e = entries[i];
-        SCOPED_TRACE(hex(e.offset));
-        EXPECT_EQ(rows[i + 1], (std::vector<std::string>{
-                                   hex(e.offset), std::to_string(e.size),
-                                   direction_text(e.direction), type_text(e.type),
-                                   kind_text(e.kind), e.name, e.source, e.scaling}));
+    const auto csv = parse_csv(offset_map_csv());
+    ASSERT_EQ(csv.size(), rows.size() + 1);
+    EXPECT_EQ(csv[0], (std::vector<std::string>{"offset", "size", "panel", "type", "kind", "name",
+                                                "source", "encoding", "mask", "shift", "states"}));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const OffsetEntry& e = rows[i];
+        SCOPED_TRACE(hex(e.offset) + " " + e.name);
+        const bool field = e.kind == OffsetKind::AnnunciatorField;
+        char mask[8];
+        std::snprintf(mask, sizeof mask, "0x%02X", e.mask);
+        EXPECT_EQ(csv[i + 1], (std::vector<std::string>{
+                                  hex(e.offset), std::to_string(e.size),
+                                  direction_text(e.direction), type_text(e.type),
+                                  kind_text(e.kind), e.name, e.source, e.scaling,
+                                  field ? mask : "", field ? std::to_string(e.shift) : "",
+                                  field ? std::to_string(e.states) : ""}));
     }
 
-    // One table row per entry, starting with its offset, in order.
+    // One table row per row, starting with its offset, in order.
     std::istringstream md(offset_map_markdown());
     std::vector<std::string> row_offsets;
     for (std::string line; std::getline(md, line);) {
@@ -120,10 +129,44 @@ TEST(OffsetMap, CsvAndMarkdownCarryEveryEntryOnceAndIntact) {
             row_offsets.push_back(line.substr(2, 6));
         }
     }
-    ASSERT_EQ(row_offsets.size(), entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        EXPECT_EQ(row_offsets[i], hex(entries[i].offset));
+    ASSERT_EQ(row_offsets.size(), rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(row_offsets[i], hex(rows[i].offset));
     }
+}
+
+// A lamp is wired from its CSV row alone: the source field of the row set to
+// its highest state, the program's own packing gives a byte in which
+// (byte & mask) >> shift reads that state and no bit outside the mask is set.
+// Every field of every byte has its row.
+TEST(OffsetMap, EachAnnunciatorFieldRowDecodesWhatThePackingWrites) {
+    const auto csv = parse_csv(offset_map_csv());
+    int fields = 0;
+    for (const auto& row : csv) {
+        if (row[4] != kind_text(OffsetKind::AnnunciatorField)) {
+            continue;
+        }
+        SCOPED_TRACE(row[0] + " " + row[5]);
+        ++fields;
+        const std::uint32_t offset = std::stoul(row[0], nullptr, 16);
+        const std::uint32_t mask = std::stoul(row[8], nullptr, 16);
+        const int shift = std::stoi(row[9]);
+        const int states = std::stoi(row[10]);
+        char block[8] = {};
+        unsigned source = 0;
+        ASSERT_EQ(std::sscanf(row[6].c_str(), "%4s 0x%x", block, &source), 2);
+
+        aircraft::Snapshots blocks;
+        unsigned char* sdk = std::string(block) == "SDK2" ? blocks.sdk2 : blocks.sdk1;
+        store_u32(sdk + source, static_cast<std::uint32_t>(states - 1));
+        data_export::Annunciators annunciators;
+        data_export::pack_annunciators(blocks, annunciators);
+        const std::uint32_t byte =
+            static_cast<std::uint8_t>(annunciators.packed[offset - data_export::kAnnunciatorOffset]);
+        EXPECT_EQ(static_cast<int>((byte & mask) >> shift), states - 1);
+        EXPECT_EQ(byte & ~mask, 0u);
+    }
+    EXPECT_EQ(fields, data_export::kAnnunciatorFieldCount);
 }
 
 std::string read_file(const std::string& path) {
@@ -133,14 +176,18 @@ std::string read_file(const std::string& path) {
     return text.str();
 }
 
-// docs/offsets.md and docs/offsets.csv are committed (and shipped in the
-// zip) as the tables make them; a change to a table must come with them.
+// docs/offsets.md, docs/offsets.csv and the wiring kit are committed (and
+// shipped in the zip) as the tables make them; a change to a table must come
+// with them.
 TEST(OffsetMap, CommittedDocumentsMatchTheTables) {
     const std::string docs = std::string(CORVANE_SOURCE_DIR) + "/docs/";
     const struct {
         const char* file;
         std::string generated;
-    } documents[] = {{"offsets.md", offset_map_markdown()}, {"offsets.csv", offset_map_csv()}};
+    } documents[] = {{"offsets.md", offset_map_markdown()},
+                     {"offsets.csv", offset_map_csv()},
+                     {"corvane.lua", lua_module()},
+                     {"corvane.h", c_header()}};
     for (const auto& document : documents) {
         EXPECT_TRUE(read_file(docs + document.file) == document.generated)
             << "docs/" << document.file << " is out of date with the tables; regenerate it with\n"

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <utility>
 #include <string>
 
 #include "export/tables.h"
@@ -84,6 +85,33 @@ TEST(ExportTables, AnnunciatorRowsAreAscendingAndOnlyTheLastReadsSdk2) {
         }
     }
     EXPECT_TRUE(fields_inside_blocks());
+}
+
+// Every field of every row once, masks of one byte disjoint, and two bits of
+// room exactly where the rows leave it.
+TEST(ExportTables, AnnunciatorFieldsCoverEveryFieldAndOnlyTheDocumentedOnesHaveTwoBits) {
+    const std::set<std::pair<std::uint32_t, int>> documented = {
+        {0x9407, 0}, {0x9407, 2}, {0x9407, 4}, {0x9407, 6}, {0x940B, 2}, {0x940B, 4},
+        {0x941A, 0}, {0x941A, 2}, {0x941A, 4}, {0x941A, 6}, {0x941B, 1},
+    };
+    std::set<std::pair<std::uint32_t, int>> two_bits;
+    std::uint32_t owned[kAnnunciatorCount] = {};
+    int sources = 0;
+    for (const AnnunciatorField& field : kAnnunciatorFields) {
+        SCOPED_TRACE(::testing::Message() << std::hex << "0x" << field.offset << " bit " << field.shift);
+        const AnnunciatorRow& row = kAnnunciatorRows[field.row];
+        EXPECT_EQ(field.offset, row.offset);
+        EXPECT_NE(field.source(), kNoField);
+        EXPECT_EQ(owned[field.row] & field.mask(), 0u);
+        EXPECT_LE(field.mask(), 0xFFu);
+        owned[field.row] |= field.mask();
+        if (field.bits == 2) two_bits.insert({field.offset, field.shift});
+    }
+    for (const AnnunciatorRow& row : kAnnunciatorRows) {
+        for (std::uint32_t source : row.field) sources += source != kNoField ? 1 : 0;
+    }
+    EXPECT_EQ(kAnnunciatorFieldCount, sources);
+    EXPECT_EQ(two_bits, documented);
 }
 
 TEST(ExportTables, PanelLinesExpandToTheirDocumentedRanges) {

@@ -47,6 +47,12 @@ TEST(MonitorOptions, RefusesBadArgumentsWithOneLineThatNamesTheProblem) {
         {{"--view", "--changes"}, "--view and --changes cannot be combined"},
         {{"--frobnicate"}, "unknown option \"--frobnicate\""},
         {{"altitude"}, "unexpected argument \"altitude\""},
+        {{"--command", "0x8000"}, "--command takes a command code 0..32767, not \"0x8000\""},
+        {{"--value", "0x1G"}, "--value takes a value 0..255"},
+        {{"--value", "0x"}, "--value takes a value 0..255"},
+        {{"--interval", "0x20"}, "--interval takes 10..1000 milliseconds"},
+        {{"--section", "lamps"}, "--section takes inputs, displays, annunciators or panel, not \"lamps\""},
+        {{"--section"}, "--section needs a section"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.reason);
@@ -87,6 +93,16 @@ TEST(MonitorOptions, ModesAndValuesOfGoodArguments) {
 
     ASSERT_TRUE(parse({"--turn", "altitude", "+3", "--view"}, o, error));
     EXPECT_EQ(mode_of(o), Mode::View);
+    EXPECT_EQ(o.sections, kAllSections);
+
+    // Hexadecimal command words and value bytes; sections add up.
+    ASSERT_TRUE(parse({"--command", "0x274", "--value=0XfF", "--section", "panel", "--section",
+                       "annunciators"},
+                      o, error));
+    EXPECT_EQ(o.command, 0x274);
+    EXPECT_EQ(o.value, 255);
+    EXPECT_EQ(o.sections, section_bit(Section::PanelValues) | section_bit(Section::Annunciators) |
+                              section_bit(Section::Lamps));
     ASSERT_TRUE(parse({"--help"}, o, error));
     EXPECT_TRUE(o.help);
     EXPECT_NE(usage_text().find("altitude, course1, course2, speed, vs, heading, fltalt, ldgalt"),
@@ -156,6 +172,18 @@ TEST(MonitorLabels, ReadsWhatASpreadsheetSavesAndNamesTheBadLine) {
     EXPECT_EQ(find_field(fields, 0x9472)->view_name, "tab here");
     EXPECT_EQ(find_field(fields, 0x9440)->name, "display");
 
+    // Semicolons, as many spreadsheets save, and a lamp named by byte and mask.
+    ASSERT_TRUE(parse_labels("offset;label\n0x9402 & 0x04;\"STAB OUT; left\"\n0x9407&0xC;trim, 4 states\n",
+                             labels, error))
+        << error;
+    EXPECT_EQ(labels.of(0x9402), "");
+    const std::vector<Field> lamps = make_fields(labels);
+    std::vector<std::string> lamp_names;
+    for (const Field& field : lamps) {
+        if (field.section == Section::Lamps) lamp_names.push_back(offset_text(field, true).text + (" " + field.name));
+    }
+    EXPECT_EQ(lamp_names, (std::vector<std::string>{"0x9402&0x04 STAB OUT; left", "0x9407&0x0C trim, 4 states"}));
+
     const struct {
         const char* csv;
         const char* error;
@@ -167,6 +195,9 @@ TEST(MonitorLabels, ReadsWhatASpreadsheetSavesAndNamesTheBadLine) {
         {"0x9430,\"open\n", "line 1: a quoted field is not closed properly"},
         {"0x9430,\"a\"b\n", "line 1: a quoted field is not closed properly"},
         {"0x9400,a\nlamp,b\n", "line 2: \"lamp\" is not a hexadecimal offset"},
+        {"0x9407&0x04,a\n", "line 1: 0x9407&0x04 is not a field of an annunciator byte"},
+        {"0x9430&0x01,a\n", "line 1: 0x9430&0x01 is not a field of an annunciator byte"},
+        {"0x9402&0x04;a\n0x9402&4;b\n", "line 2: 0x9402&4 is labelled twice (first on line 1)"},
     };
     for (const auto& row : bad) {
         SCOPED_TRACE(row.csv);

@@ -4,8 +4,6 @@
 
 #include <cstring>
 #include <map>
-#include <set>
-#include <utility>
 
 #include "common/numbers.h"
 #include "monitor/changes.h"
@@ -50,30 +48,6 @@ TEST(MonitorBlock, FieldsFollowTheOffsetMapSectionBySection) {
     EXPECT_EQ(fields[index_of(fields, 0x9477)].view_name, "2 0F88k");
     EXPECT_EQ(fields[index_of(fields, 0x94EB)].name, "aircraft data valid");
     EXPECT_EQ(fields[index_of(fields, 0x94F0)].name, "altitude display knob");
-}
-
-TEST(MonitorBlock, TwoBitFieldsAreExactlyTheDocumentedOnesAndNoFieldsOverlap) {
-    const std::set<std::pair<std::uint32_t, int>> documented = {
-        {0x9407, 0}, {0x9407, 2}, {0x9407, 4}, {0x9407, 6}, {0x940B, 2}, {0x940B, 4},
-        {0x941A, 0}, {0x941A, 2}, {0x941A, 4}, {0x941A, 6}, {0x941B, 1},
-    };
-    std::set<std::pair<std::uint32_t, int>> found;
-    for (const data_export::AnnunciatorRow& row : data_export::kAnnunciatorRows) {
-        int owner_end = 0;  // first bit not owned by an earlier field
-        for (int column = 0; column < data_export::kAnnunciatorWeights; ++column) {
-            const int bits = annunciator_field_bits(row, column);
-            EXPECT_EQ(bits == 0, row.field[column] == data_export::kNoField);
-            if (bits == 0) {
-                continue;
-            }
-            EXPECT_GE(column, owner_end) << std::hex << row.offset << " bit " << column;
-            owner_end = column + bits;
-            if (bits == 2) {
-                found.insert({row.offset, column});
-            }
-        }
-    }
-    EXPECT_EQ(found, documented);
 }
 
 TEST(MonitorBlock, ValuesDecodeByTypeAndReadAsTheViewShowsThem) {
@@ -132,6 +106,25 @@ TEST(MonitorChanges, BaselineIsSilentThenEachChangedFieldIsOneLine) {
     EXPECT_FALSE(recently_changed(tracker, index_of(fields, 0x9430), 5100));
     take_reading(tracker, fields, r.bytes, 5200);
     EXPECT_TRUE(tracker.changes.empty());
+
+    // A labelled lamp is a change of its own, as its state; its neighbours are not.
+    Labels labels;
+    std::string error;
+    ASSERT_TRUE(parse_labels("0x9407&0x0C,stab trim\n", labels, error)) << error;
+    const std::vector<Field> with_lamp = make_fields(labels);
+    init_tracker(tracker, with_lamp.size());
+    take_reading(tracker, with_lamp, r.bytes, 6000);
+    r.u8(0x9407, 0x09);  // bits 0-1: 1, bits 2-3: 2
+    take_reading(tracker, with_lamp, r.bytes, 6100);
+    ASSERT_EQ(tracker.changes.size(), 2u);
+    const Change& lamp = tracker.changes[1];
+    format_change(time, with_lamp[lamp.field], lamp.old_value, lamp.new_value, line);
+    EXPECT_EQ(line, "09:05:07.030 0x9407&0x0C stab trim 0 -> 2");
+    r.u8(0x9407, 0x0B);  // only bits 0-1 change
+    take_reading(tracker, with_lamp, r.bytes, 6200);
+    ASSERT_EQ(tracker.changes.size(), 1u);
+    EXPECT_EQ(with_lamp[tracker.changes[0].field].section, Section::Annunciators);
+
 }
 
 // Every field's cell appears once, no line is wider than the console, and
@@ -198,10 +191,21 @@ TEST(MonitorView, EveryFieldOnceWithinTheWidthAndTheChangeHighlighted) {
         }
     }
 
-    // Too short a console: the frame fills it and says what is missing.
+    // Too short a console: the frame fills it and says how to see the rest.
     render_view(fields, tracker, status, 120, 12, frame);
     ASSERT_EQ(frame.line_count, 12u);
     EXPECT_EQ(frame.lines[11].rfind("... ", 0), 0u) << frame.lines[11];
+    EXPECT_NE(frame.lines[11].find("--section"), std::string::npos);
+
+    // --section displays: the header and the displays, nothing else.
+    status.sections = section_bit(Section::Displays);
+    render_view(fields, tracker, status, 200, 0, frame);
+    EXPECT_EQ(frame.lines[1].rfind("displays:", 0), 0u);
+    for (std::size_t l = 2; l < frame.line_count; ++l) {
+        const unsigned long first = std::stoul(frame.lines[l].substr(0, 4), nullptr, 16);
+        EXPECT_TRUE(first >= 0x9430 && first <= 0x9470) << frame.lines[l];
+    }
+    status.sections = kAllSections;
     for (const Highlight& h : frame.highlights) {
         EXPECT_LT(h.line, 11u);
     }

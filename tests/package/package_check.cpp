@@ -8,7 +8,9 @@
 //   - OFFSETS.md and offsets.csv: every byte of the block that Corvane writes
 //     or reads belongs to exactly one row, and the files are what the tables
 //     make now;
-//   - USER-GUIDE.md names every status line and every input offset;
+//   - corvane.lua and corvane.h: what the tables make now;
+//   - USER-GUIDE.md names every status line, every input offset, every
+//     option of corvane-monitor and what each of its exit codes means;
 //   - LICENSE.txt and THIRD-PARTY-NOTICES.txt carry their licences.
 //
 //   package_check FOLDER [--without NAME]... [--also NAME]...
@@ -28,6 +30,8 @@
 
 #include "app/lifecycle.h"
 #include "bridge/offset_map.h"
+#include "bridge/wiring_kit.h"
+#include "monitor/options.h"
 
 #if CORVANE_PACKAGE_CHECK_SETTINGS
 #include <INIReader.h>
@@ -208,15 +212,19 @@ bool untouched(std::uint32_t offset) {
 }
 
 // Rows are lines beginning with "0x" (CSV) or "| 0x" (Markdown): offset,
-// then size after the next separator.
+// then size after the next separator. The rows of annunciator fields repeat
+// their byte and own no byte of their own.
 void check_offsets(Checks& t, const fs::path& path, const std::string& generated, bool markdown) {
     const std::string text = read_file(path);
+    const std::string separator = markdown ? " | " : ",";
+    const std::string field_kind =
+        separator + kind_text(corvane::bridge::OffsetKind::AnnunciatorField) + separator;
     std::vector<int> owners(0x100, 0);
     int outside = 0;
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
         const std::string prefix = markdown ? "| 0x" : "0x";
-        if (line.rfind(prefix, 0) != 0) {
+        if (line.rfind(prefix, 0) != 0 || contains(line, field_kind)) {
             continue;
         }
         unsigned offset = 0;
@@ -264,6 +272,17 @@ void check_guide(Checks& t, const fs::path& path) {
         }
     }
     t.expect(missing.empty(), "explains every input offset" + missing);
+    missing.clear();
+    for (const std::string& option : corvane::monitor::option_names()) {
+        missing += contains(text, "`" + option) ? "" : " " + option;
+    }
+    t.expect(missing.empty(), "explains every option of corvane-monitor" + missing);
+    missing.clear();
+    for (const corvane::monitor::ExitCode& exit : corvane::monitor::kExitCodes) {
+        const std::string row = "| " + std::to_string(exit.code) + " | " + exit.meaning + " |";
+        missing += contains(text, row) ? "" : " \"" + row + "\"";
+    }
+    t.expect(missing.empty(), "explains every exit code of corvane-monitor" + missing);
     t.expect(contains(text, "loading corvane.ini failed!"), "explains the missing settings file");
 }
 
@@ -283,8 +302,8 @@ int main(int argc, char** argv) {
     }
     const fs::path folder = argv[1];
     std::set<std::string> expected = {
-        "corvane.exe", "corvane-sim.exe",  "corvane.ini",        "USER-GUIDE.md",
-        "OFFSETS.md",  "offsets.csv",      "LICENSE.txt",        "THIRD-PARTY-NOTICES.txt",
+        "corvane.exe", "corvane-sim.exe", "corvane.ini", "USER-GUIDE.md",           "OFFSETS.md",
+        "offsets.csv", "corvane.lua",     "corvane.h",   "THIRD-PARTY-NOTICES.txt", "LICENSE.txt",
     };
     for (int i = 2; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--without") == 0) {
@@ -326,6 +345,10 @@ int main(int argc, char** argv) {
             check_offsets(t, path, corvane::bridge::offset_map_markdown(), true);
         } else if (name == "offsets.csv") {
             check_offsets(t, path, corvane::bridge::offset_map_csv(), false);
+        } else if (name == "corvane.lua" || name == "corvane.h") {
+            const std::string generated =
+                name == "corvane.lua" ? corvane::bridge::lua_module() : corvane::bridge::c_header();
+            t.expect(read_file(path) == generated, "as the tables make it now");
         } else if (name == "USER-GUIDE.md") {
             check_guide(t, path);
         } else if (name == "LICENSE.txt") {

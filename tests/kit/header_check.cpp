@@ -1,0 +1,2 @@
+// corvane.h compiled as C++: the same program as header_check.c.
+#include "header_check.c"
