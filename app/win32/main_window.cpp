@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include "app/log_line.h"
 #include "app/win32/resource_ids.h"
 #include "app/win32/status_log.h"
 
@@ -59,9 +60,11 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::open_log_file(const app::Settings& settings, const std::string& ini_path) {
-    if (!settings.log_file.empty()) {
-        log_file_failed_ = settings.log_file_cut || !log_file_.open(settings.log_file, ini_path);
+    if (settings.log_file.empty()) {
+        return;
     }
+    log_file_failed_ = settings.log_file_cut || !log_file_.open(settings.log_file, ini_path);
+    log_file_.write(app::run_header(settings, ini_path).c_str());
 }
 
 void MainWindow::register_class(HINSTANCE instance, const char* class_name) {
@@ -93,7 +96,6 @@ bool MainWindow::create(HINSTANCE instance, const char* class_name, const char* 
         return false;
     }
     app::first_connection_check(app_, *this);
-    UpdateWindow(window);
     return true;
 }
 
@@ -271,6 +273,28 @@ void MainWindow::start_retry_timer(std::uint32_t period_ms) {
 
 void MainWindow::stop_retry_timer() { KillTimer(window_, app::kRetryTimerId); }
 
-void MainWindow::sleep(std::uint32_t milliseconds) { Sleep(milliseconds); }
+void MainWindow::start_wait(std::uint32_t milliseconds) {
+    SetTimer(window_, app::kWaitTimerId, milliseconds, nullptr);
+}
+
+void MainWindow::stop_wait() { KillTimer(window_, app::kWaitTimerId); }
+
+void MainWindow::repaint() { UpdateWindow(window_); }
+
+void MainWindow::note_in_log_file(const char* text) { log_file_.write(text); }
+
+void MainWindow::show_state(app::BridgeState) {}
+
+// The taskbar button flashes until the user brings the window forward; the
+// focus stays with the simulator. A window in front needs no flash.
+void MainWindow::notify_stop(const char*) {
+    if (IsIconic(window_) || GetForegroundWindow() != window_) {
+        FLASHWINFO flash = {};
+        flash.cbSize = sizeof flash;
+        flash.hwnd = window_;
+        flash.dwFlags = FLASHW_TRAY | FLASHW_TIMERNOFG;
+        FlashWindowEx(&flash);
+    }
+}
 
 }  // namespace corvane::win32

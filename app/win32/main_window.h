@@ -1,6 +1,7 @@
 // The main window of corvane.exe: its class, the window with its four child
 // controls, the window procedure and the About box. It is also the lifecycle's
-// shell: status lines, show modes, timer 1 and the waits go to this window.
+// shell: status lines, show modes, the timers (the waits among them) and the
+// notices of a stopped bridge go to this window.
 #pragma once
 
 #include <windows.h>
@@ -23,23 +24,24 @@ public:
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
-    // With a LogFile path, every status line also goes to that file. Called
-    // before create(): a file that cannot be opened, or a path cut by the
-    // settings reader, is reported by one status line right after
-    // "Status : INIT...". ini_path: the corvane.ini that was read.
+    // With a LogFile path, every status line also goes to that file, after
+    // a header line naming the version, ini_path (the corvane.ini that was
+    // read) and the settings in effect. Called before create(): a file that
+    // cannot be opened, or a path cut by the settings reader, is reported by
+    // one status line right after "Status : INIT...".
     void open_log_file(const app::Settings& settings, const std::string& ini_path);
 
     // Registers the class once; the result is not examined because a failed
     // registration shows as a failed creation.
     static void register_class(HINSTANCE instance, const char* class_name);
 
-    // Creates the hidden window, runs the first connection check (which shows
-    // it) and paints it. False when the window could not be created; the
-    // caller shows the boxes.
+    // Creates the hidden window and runs the first connection check, which
+    // shows and paints it, at once or after its LOADING wait. False when the
+    // window could not be created; the caller shows the boxes.
     bool create(HINSTANCE instance, const char* class_name, const char* title);
 
-    // The program stops on a failure: both timers, so that no cycle and no
-    // retry runs behind an error box.
+    // The program stops on a failure: every timer, so that no cycle, no
+    // retry and no rest of a reconnect runs behind an error box.
     void stop_timers();
 
     HWND handle() const { return window_; }
@@ -57,7 +59,12 @@ public:
     void stop_timer() override;
     void start_retry_timer(std::uint32_t period_ms) override;
     void stop_retry_timer() override;
-    void sleep(std::uint32_t milliseconds) override;
+    void start_wait(std::uint32_t milliseconds) override;
+    void stop_wait() override;
+    void repaint() override;
+    void note_in_log_file(const char* text) override;
+    void show_state(app::BridgeState state) override;
+    void notify_stop(const char* text) override;
 
 private:
     using MessageHandler = LRESULT (MainWindow::*)(UINT, WPARAM, LPARAM);

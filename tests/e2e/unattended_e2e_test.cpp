@@ -3,7 +3,8 @@
 // key nothing happens until "Run!"), a second corvane.exe leaves the running
 // one alone without waiting for it, a first one stuck at a fatal box does not
 // keep the next from running, and LogFile keeps every status line with its
-// time, in any folder, in a file that can be removed meanwhile.
+// time, after a header line with the version and the settings, in any
+// folder, in a file that can be removed meanwhile.
 #include "tests/e2e/e2e_support.h"
 
 #include "app/win32/settings_file.h"
@@ -11,6 +12,8 @@
 #include <cctype>
 #include <string>
 #include <vector>
+
+#include "common/version.h"
 
 namespace {
 
@@ -172,6 +175,13 @@ void without_retry_only_run(Checks& t) {
             t.note("not stamped: \"%s\"", line.c_str());
         }
         texts.push_back(stamped ? line.substr(shape.size()) : line);
+    }
+    // The run starts with what anyone helping needs first.
+    if (E2E_CHECK(t, !texts.empty())) {
+        E2E_CHECK_STR(t, texts.front(), "Corvane " CORVANE_VERSION ", settings from " +
+                                            program.folder.file_path("corvane.ini") +
+                                            ": Speed=20 Screen=0 Retry=0 Tray=0");
+        texts.erase(texts.begin());
     }
     E2E_CHECK_LINES(t, texts, expected);
     program.exit(t);
