@@ -12,6 +12,7 @@
 
 #include "app/lifecycle.h"
 #include "app/win32/log_file.h"
+#include "app/win32/tray_icon.h"
 
 namespace corvane::win32 {
 
@@ -24,12 +25,13 @@ public:
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
-    // With a LogFile path, every status line also goes to that file, after
-    // a header line naming the version, ini_path (the corvane.ini that was
-    // read) and the settings in effect. Called before create(): a file that
-    // cannot be opened, or a path cut by the settings reader, is reported by
-    // one status line right after "Status : INIT...".
-    void open_log_file(const app::Settings& settings, const std::string& ini_path);
+    // Called before create(). With a LogFile path, every status line also
+    // goes to that file, after a header line naming the version, ini_path
+    // (the corvane.ini that was read) and the settings in effect; a file
+    // that cannot be opened, or a path cut by the settings reader, is
+    // reported by one status line right after "Status : INIT...". With
+    // Tray=1 the window gets its notification-area icon.
+    void apply_settings(const app::Settings& settings, const std::string& ini_path);
 
     // Registers the class once; the result is not examined because a failed
     // registration shows as a failed creation.
@@ -41,8 +43,9 @@ public:
     bool create(HINSTANCE instance, const char* class_name, const char* title);
 
     // The program stops on a failure: every timer, so that no cycle, no
-    // retry and no rest of a reconnect runs behind an error box.
-    void stop_timers();
+    // retry and no rest of a reconnect runs behind an error box, and the
+    // notification-area icon.
+    void stop();
 
     HWND handle() const { return window_; }
 
@@ -77,8 +80,20 @@ private:
         WORD command;
         CommandHandler handler;
     };
+    // Messages whose number the system gives out at run time.
+    struct RegisteredRoute {
+        UINT MainWindow::*message;
+        MessageHandler handler;
+    };
+    // The notification-area icon's message, by the mouse message it carries.
+    struct TrayRoute {
+        UINT mouse_message;
+        CommandHandler handler;
+    };
     static const MessageRoute kMessageRoutes[];
+    static const RegisteredRoute kRegisteredRoutes[];
     static const CommandRoute kCommandRoutes[];
+    static const TrayRoute kTrayRoutes[];
 
     static LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam,
                                              LPARAM lparam);
@@ -91,11 +106,17 @@ private:
     LRESULT on_nc_destroy(UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT on_timer(UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT on_command(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT on_sys_command(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT on_tray_notify(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT on_taskbar_created(UINT message, WPARAM wparam, LPARAM lparam);
 
     LRESULT show_about_box();
     LRESULT close_window();
     LRESULT run_pressed();
     LRESULT exit_pressed();
+    LRESULT show_from_tray();
+    LRESULT show_tray_menu();
+    void hide_to_tray();
 
     void create_child_controls();
     LRESULT fail(std::exception_ptr failure);
@@ -109,6 +130,9 @@ private:
     HWND status_log_ = nullptr;
     LogFile log_file_;
     bool log_file_failed_ = false;
+    bool tray_wanted_ = false;
+    TrayIcon tray_;
+    UINT taskbar_created_message_ = 0;
     std::exception_ptr failure_;
 };
 
