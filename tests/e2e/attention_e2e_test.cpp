@@ -32,7 +32,6 @@ using namespace corvane;
 using namespace corvane::e2e;
 using Lines = std::vector<std::string>;
 
-constexpr DWORD kWindowTimeoutMs = 20000;
 constexpr DWORD kLineTimeoutMs = 20000;
 constexpr DWORD kExitTimeoutMs = 10000;
 constexpr UINT kProbeTimeoutMs = 200;
@@ -86,29 +85,10 @@ std::vector<Stamped> stamped_lines(const std::string& file_text) {
     return lines;
 }
 
-// corvane.exe in a folder of its own, with a log file.
-struct Program {
-    TempFolder folder;
-    AppProcess process;
-    HWND window = nullptr;
-
-    bool launch(Checks& t, const std::string& settings) {
-        const std::string path = app_path();
-        if (!E2E_CHECK(t, !path.empty()) || !E2E_CHECK(t, folder.write_file("corvane.ini", settings)) ||
-            !E2E_CHECK(t, process.start(path, folder.path()))) {
-            return false;
-        }
-        window = process.wait_window(kMainWindowClass, kWindowTimeoutMs);
-        return E2E_CHECK(t, window != nullptr);
-    }
+// corvane.exe in a folder of its own, read through its log file.
+struct Program : CorvaneRun {
     std::vector<Stamped> file_lines() const {
         return stamped_lines(read_file(folder.file_path("corvane.log")));
-    }
-    void exit(Checks& t) {
-        E2E_CHECK(t, press_button(window, kExitButtonId));
-        DWORD code = 1;
-        E2E_CHECK(t, process.wait_exit(kExitTimeoutMs, &code));
-        E2E_CHECK_EQ(t, code, 0);
     }
 };
 

@@ -32,30 +32,11 @@ constexpr DWORD kPromptExitMs = 1500;
 constexpr std::uint32_t kStepCounter = 0x94F8;
 constexpr std::uint32_t kStepUpCommand = 628;
 
-// corvane.exe in a folder of its own, with the given corvane.ini.
-struct Program {
-    TempFolder folder;
-    AppProcess process;
-    HWND window = nullptr;
-
-    bool launch(Checks& t, const std::string& settings) {
-        const std::string path = app_path();
-        if (!E2E_CHECK(t, !path.empty()) || !E2E_CHECK(t, folder.write_file("corvane.ini", settings)) ||
-            !E2E_CHECK(t, process.start(path, folder.path()))) {
-            return false;
-        }
-        window = process.wait_window(kMainWindowClass, kWindowTimeoutMs);
-        return E2E_CHECK(t, window != nullptr);
-    }
+// corvane.exe in a folder of its own, read through its status log.
+struct Program : CorvaneRun {
     Lines lines() const { return log_lines(status_log(window)); }
     bool wait_for_lines(std::size_t count) const {
         return wait_for_log_count(window, count, kLineTimeoutMs);
-    }
-    void exit(Checks& t) {
-        E2E_CHECK(t, press_button(window, kExitButtonId));
-        DWORD code = 1;
-        E2E_CHECK(t, process.wait_exit(kExitTimeoutMs, &code));
-        E2E_CHECK_EQ(t, code, 0);
     }
 };
 
