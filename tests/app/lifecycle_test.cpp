@@ -752,16 +752,7 @@ TEST(Notices, TheUserIsToldWhenTheBridgeStopsAndOnlyThen) {
          {code2, "state stopped", "notify Status : FSUIPC NOT OK"}},
         {"... and with Retry, which goes on trying: no alarm", 3, [](World& w) { w.start(); },
          {code2}},
-        {"bridging, then the simulator is gone: at NOT OK and at the end", 0,
-         [](World& w) {
-             start_bridging(w);
-             w.simulator_gone();
-             w.tick();
-             w.tick();
-         },
-         {"state waiting", "notify Status : NOT OK", code2, code2, "state stopped",
-          "notify Status : AUTORECONNECT FAILED"}},
-        {"the aircraft data turns invalid: no second attempt, stopped", 0,
+        {"the aircraft data turns invalid: at NOT OK, and once stopped", 0,
          [](World& w) {
              start_bridging(w);
              w.fake.aircraft()->set_data_valid(0);
