@@ -123,24 +123,29 @@ LRESULT CALLBACK MainWindow::window_procedure(HWND window, UINT message, WPARAM 
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     MainWindow* self = window_object(window);
-    if (self != nullptr) {
-        MessageHandler handler = nullptr;
-        for (const MessageRoute& route : kMessageRoutes) {
-            handler = route.message == message ? route.handler : handler;
-        }
-        for (const RegisteredRoute& route : kRegisteredRoutes) {
-            const UINT registered = self->*route.message;
-            handler = registered != 0 && registered == message ? route.handler : handler;
-        }
-        if (handler != nullptr) {
-            try {
-                return (self->*handler)(message, wparam, lparam);
-            } catch (...) {
-                return self->fail(std::current_exception());
-            }
+    const MessageHandler handler = self != nullptr ? self->route(message) : nullptr;
+    if (handler != nullptr) {
+        try {
+            return (self->*handler)(message, wparam, lparam);
+        } catch (...) {
+            return self->fail(std::current_exception());
         }
     }
     return DefWindowProcA(window, message, wparam, lparam);
+}
+
+MainWindow::MessageHandler MainWindow::route(UINT message) const {
+    for (const MessageRoute& route : kMessageRoutes) {
+        if (route.message == message) {
+            return route.handler;
+        }
+    }
+    for (const RegisteredRoute& route : kRegisteredRoutes) {
+        if (this->*route.message != 0 && this->*route.message == message) {
+            return route.handler;
+        }
+    }
+    return nullptr;
 }
 
 LRESULT MainWindow::fail(std::exception_ptr failure) {
@@ -248,8 +253,10 @@ LRESULT MainWindow::on_command(UINT message, WPARAM wparam, LPARAM lparam) {
 
 // With the icon up, minimising puts the window away into it.
 LRESULT MainWindow::on_sys_command(UINT message, WPARAM wparam, LPARAM lparam) {
+    // The system keeps the low four bits of the command for itself.
+    constexpr WPARAM kCommandBits = 0xFFF0;
     const LRESULT result = DefWindowProcA(window_, message, wparam, lparam);
-    if ((wparam & 0xFFF0) == SC_MINIMIZE) {
+    if ((wparam & kCommandBits) == SC_MINIMIZE) {
         hide_to_tray();
     }
     return result;

@@ -97,6 +97,8 @@ private:
 
     static LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam,
                                              LPARAM lparam);
+    // The handler of a message by the routing tables; null: default processing.
+    MessageHandler route(UINT message) const;
     static INT_PTR CALLBACK about_procedure(HWND dialog, UINT message, WPARAM wparam,
                                             LPARAM lparam);
 

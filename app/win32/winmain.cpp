@@ -114,8 +114,7 @@ int run(Program& program, HINSTANCE instance, SingleInstance& single_instance) {
 // enormous corvane.ini, say) ends the program with a box saying so instead
 // of an abrupt termination; the links are closed as on every other path.
 // No bridge cycle runs while the box is up, and the notification-area icon
-// is gone before it. Nothing here allocates: memory
-// may be what ran out.
+// is gone before it. Nothing here allocates: memory may be what ran out.
 int report_failure(Program* program, SingleInstance& single_instance, const char* what) {
     if (program != nullptr) {
         program->window.stop();
