@@ -15,9 +15,9 @@ constexpr int kStateIcons[] = {IDI_TRAY_BRIDGING, IDI_TRAY_WAITING, IDI_TRAY_STO
 
 HICON state_icon(HINSTANCE instance, app::BridgeState state) {
     // Shared: the system keeps one copy per size and frees it with the module.
-    return static_cast<HICON>(LoadImageA(
-        instance, MAKEINTRESOURCEA(kStateIcons[static_cast<int>(state)]), IMAGE_ICON,
-        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    return static_cast<HICON>(
+        LoadImageA(instance, MAKEINTRESOURCEA(kStateIcons[static_cast<int>(state)]), IMAGE_ICON,
+                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
 }
 
 }  // namespace

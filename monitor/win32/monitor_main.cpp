@@ -245,14 +245,16 @@ int run(Monitor& m) {
             const std::int32_t failure = m.code;
             fsuipc::close(m.client, m.os);
             if (m.mode == Mode::WriteOnly) {
-                say(m, std::string("the exchange with FSUIPC failed (") + fsuipc::result_meaning(failure) +
+                say(m, std::string("the exchange with FSUIPC failed (") +
+                           fsuipc::result_meaning(failure) +
                            "); the inputs may not have been written");
                 return kExitFailed;
             }
             m.status.connected = false;
             m.status.problem = failure;
             if (m.mode == Mode::Changes) {
-                say(m, std::string("FSUIPC lost (") + fsuipc::result_meaning(failure) + "); retrying every second");
+                say(m, std::string("FSUIPC lost (") + fsuipc::result_meaning(failure) +
+                           "); retrying every second");
                 said_waiting = true;
             }
             missing_since = GetTickCount64();

@@ -45,12 +45,16 @@ public:
     void repaint() override { record("repaint"); }
     // What goes beside the described sequence: the log file's notes and the
     // notices that catch the eye.
-    void note_in_log_file(const char* text) override { notices.push_back(std::string("file ") + text); }
+    void note_in_log_file(const char* text) override {
+        notices.push_back(std::string("file ") + text);
+    }
     void show_state(BridgeState state) override {
         static const char* const kNames[] = {"bridging", "waiting", "stopped"};
         notices.push_back(std::string("state ") + kNames[static_cast<int>(state)]);
     }
-    void notify_stop(const char* text) override { notices.push_back(std::string("notify ") + text); }
+    void notify_stop(const char* text) override {
+        notices.push_back(std::string("notify ") + text);
+    }
 
     Calls calls;
     Calls notices;
@@ -740,7 +744,8 @@ TEST(Retry, NothingStartsInsideASequence) {
 // ---- what catches the eye: the icon's state, the stop notices, the file ---------
 
 TEST(Notices, TheUserIsToldWhenTheBridgeStopsAndOnlyThen) {
-    const std::string code2 = "file code 2: no FSUIPC window; is the simulator or corvane-sim running?";
+    const std::string code2 =
+        "file code 2: no FSUIPC window; is the simulator or corvane-sim running?";
     struct Row {
         const char* name;
         std::int32_t retry_seconds;

@@ -32,7 +32,8 @@ bool AttentionWatch::demanded(std::uintptr_t x_window) {
         XNextEvent(display, &event);
         const XClientMessageEvent& message = event.xclient;
         if (event.type == ClientMessage && message.message_type == state_atom_ &&
-            message.data.l[0] == kAdd && static_cast<unsigned long>(message.data.l[1]) == attention_atom_) {
+            message.data.l[0] == kAdd &&
+            static_cast<unsigned long>(message.data.l[1]) == attention_atom_) {
             demanding_.push_back(static_cast<std::uintptr_t>(message.window));
         }
     }
