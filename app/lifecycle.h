@@ -6,6 +6,12 @@
 //
 // Everything here talks to the window through the Shell seam, so the whole
 // lifecycle (waits included) runs instantly under test with a recording shell.
+//
+// The waits (the LOADING wait, the second before every reconnect, the two
+// seconds before each automatic attempt) do not hold the thread: each is a
+// one-shot timer of the window, and the sequence goes on in that timer's
+// message. App::sequence records where it stands meanwhile, so the window
+// keeps answering and nothing starts a second sequence inside the first.
 #pragma once
 
 #include <cstddef>
@@ -57,9 +63,18 @@ constexpr int kShowNormal = 5;     // SW_SHOW
 constexpr int kShowMinimised = 6;  // SW_MINIMIZE
 
 // Timer 1 of the main window drives the bridge cycle. Timer 2 runs only with
-// Retry > 0, while the program waits, and is told apart by this id.
+// Retry > 0, while the program waits, and is told apart by this id. Timer 3
+// is the one-shot wait inside a sequence.
 constexpr unsigned kBridgeTimerId = 1;
 constexpr unsigned kRetryTimerId = 2;
+constexpr unsigned kWaitTimerId = 3;
+
+// What the bridge is doing, as the notification-area icon shows it.
+enum class BridgeState : std::uint8_t {
+    Bridging,  // timer 1 runs
+    Waiting,   // a sequence is under way, or a retry will come by itself
+    Stopped,   // only "Run!" brings the bridge back
+};
 
 // What the lifecycle needs from the main window. The Win32 shell implements
 // it with the real window; tests record the calls.
@@ -75,8 +90,20 @@ public:
     // The retry timer (kRetryTimerId), posting WM_TIMER every period.
     virtual void start_retry_timer(std::uint32_t period_ms) = 0;
     virtual void stop_retry_timer() = 0;
-    // Blocks the user-interface thread, as the reconnects mean to.
-    virtual void sleep(std::uint32_t milliseconds) = 0;
+    // The wait timer (kWaitTimerId): its WM_TIMER comes after milliseconds,
+    // while the thread goes on with other messages. The lifecycle stops it
+    // at its first message, so it fires once.
+    virtual void start_wait(std::uint32_t milliseconds) = 0;
+    virtual void stop_wait() = 0;
+    // Paints the window at once (the end of the first check).
+    virtual void repaint() = 0;
+    // A line for the log file alone; the window's log keeps the status lines.
+    virtual void note_in_log_file(const char* text) = 0;
+    // The bridge's state changed (the notification-area icon).
+    virtual void show_state(BridgeState state) = 0;
+    // The bridge stopped on a failure, text its status line: catch the eye of
+    // a user behind a full-screen simulator, without taking the focus.
+    virtual void notify_stop(const char* text) = 0;
 };
 
 // ---- the lifecycle ----------------------------------------------------------
@@ -95,6 +122,20 @@ constexpr std::uint32_t kReconnectWaitMs = 1000;      // every reconnect, before
 constexpr std::uint32_t kAutoreconnectWaitMs = 2000;  // before each automatic attempt
 constexpr int kAutoreconnectAttempts = 2;
 constexpr std::uint32_t kMillisecondsPerSecond = 1000;
+
+// Where a sequence stands while its wait runs.
+enum class Step : std::uint8_t {
+    None,           // no sequence under way
+    Loading,        // first check: "LOADING" logged, "OK" follows the wait
+    BeforeAttempt,  // automatic reconnect: "AUTORECONNECT IN 2 SECS" logged
+    BeforeReopen,   // a reconnect: "RECONNECTING" logged, the links close after the wait
+};
+
+struct Sequence {
+    Step step = Step::None;
+    bool automatic = false;  // the reconnect is an attempt of the automatic one
+    int attempt = 0;         // of the automatic reconnect, from 0
+};
 
 struct App {
     App(bridge::Bridge& bridge_, const Settings& settings)
@@ -116,6 +157,10 @@ struct App {
     // The retry timer runs exactly while the program waits with Retry > 0,
     // never during a reconnect.
     bool retry_timer_running = false;
+    Sequence sequence;
+    // What the shell was last told, and the failure line not yet told.
+    BridgeState shown_state = BridgeState::Waiting;
+    const char* unreported_failure = nullptr;
 };
 
 // Start-up: open the FSUIPC link and, if that worked, the aircraft link; the
@@ -128,20 +173,28 @@ void close_links(App& app);
 // field for exactly 1.
 bool aircraft_data_valid(App& app);
 
-// The check run right after the main window exists.
+// The check run right after the main window exists; with everything ready
+// it goes on after the LOADING wait.
 void first_connection_check(App& app, Shell& shell);
-// "Run!": close and reopen both links, then check them again.
+// "Run!": close and reopen both links after a second, then check them again.
+// Nothing while a sequence is under way.
 void manual_reconnect(App& app, Shell& shell);
-// Every WM_TIMER of the main window, by its timer id: with Retry > 0 the
-// retry timer's messages run a retry, every other one the timer step; with
-// Retry=0 every one runs the timer step, whatever its id.
+// Every WM_TIMER of the main window, by its timer id: the wait timer's
+// message goes on with the sequence; with Retry > 0 the retry timer's
+// messages run a retry; every other one runs the timer step (with Retry=0
+// whatever its id).
 void timer_message(App& app, Shell& shell, std::uintptr_t timer_id);
-// The bridge tick (timer 1).
+// The bridge tick (timer 1). A late tick inside a sequence does nothing.
 void timer_step(App& app, Shell& shell);
 // After a failed cycle: up to two reconnects, two seconds apart.
 void automatic_reconnect(App& app, Shell& shell);
-// The program is about to stop on a failure (an error box comes up): neither
-// timer may start a cycle or a retry behind the box.
+// The wait timer fired: the sequence goes on from where it stands.
+void wait_elapsed(App& app, Shell& shell);
+// True from the start of a sequence (the LOADING wait, a reconnect, the
+// automatic reconnect) until its outcome is logged.
+bool sequence_under_way(const App& app);
+// The program is about to stop on a failure (an error box comes up): no
+// timer may start a cycle, a retry or the rest of a sequence behind the box.
 void stop_timers(App& app, Shell& shell);
 // The retry timer fired: while the program still waits, the manual
 // reconnect, with its usual lines. A late message, one that arrives inside

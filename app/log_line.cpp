@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "common/version.h"
+
 namespace corvane::app {
 
 std::string timestamped_line(const LocalTime& time, const char* text) {
@@ -19,6 +21,15 @@ std::string timestamped_line(const LocalTime& time, const char* text) {
     line += text;
     line += "\r\n";
     return line;
+}
+
+std::string run_header(const Settings& settings, const std::string& ini_path) {
+    char values[96];
+    std::snprintf(values, sizeof values, ": Speed=%d Screen=%d Retry=%d Tray=%d",
+                  static_cast<int>(settings.tick_period_ms),
+                  static_cast<int>(settings.start_minimised_flag),
+                  static_cast<int>(settings.retry_seconds), static_cast<int>(settings.tray_flag));
+    return "Corvane " CORVANE_VERSION ", settings from " + ini_path + values;
 }
 
 std::string log_file_folder(const std::string& written, const std::string& ini_path) {

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "app/settings.h"
+
 namespace corvane::app {
 
 // A moment of local time, as Windows' GetLocalTime gives it.
@@ -20,6 +22,11 @@ struct LocalTime {
 
 // "2024-03-09T07:05:02.041 Status : OK\r\n" for text "Status : OK".
 std::string timestamped_line(const LocalTime& time, const char* text);
+
+// The first line of every run in the log file, what anyone helping needs
+// first: "Corvane 2.03, settings from C:\Corvane\corvane.ini: Speed=20
+// Screen=0 Retry=0 Tray=0" (the values in effect, after clamping).
+std::string run_header(const Settings& settings, const std::string& ini_path);
 
 // The folder a LogFile path is taken from: for a relative one, the folder of
 // the corvane.ini that named it (with its closing backslash), since a

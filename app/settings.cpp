@@ -36,6 +36,7 @@ Settings read_settings(const INIReader& reader) {
     settings.retry_seconds = read_clamped_integer(reader, kRetrySection, kRetryKey,
                                                   kDefaultRetrySeconds, kMinRetrySeconds,
                                                   kMaxRetrySeconds);
+    settings.tray_flag = read_integer(reader, kTraySection, kTrayKey, kDefaultTrayFlag);
     settings.log_file = reader.Get(kLogFileSection, kLogFileKey, "");
     return settings;
 }

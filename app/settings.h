@@ -1,5 +1,6 @@
 // The start-up settings of corvane.ini: the tick period of the bridge timer,
-// the start minimised flag, the retry period while waiting and the log file.
+// the start minimised flag, the retry period while waiting, the log file and
+// the notification-area icon.
 // Read once at start-up with inih; a change to the file takes effect at the
 // next start.
 #pragma once
@@ -37,10 +38,18 @@ constexpr std::int32_t kMaxRetrySeconds = 3600;
 inline constexpr char kLogFileSection[] = "General";
 inline constexpr char kLogFileKey[] = "LogFile";
 
+// The notification-area icon: only this exact value shows it; without it
+// the window and its taskbar button are all there is, as they always were.
+inline constexpr char kTraySection[] = "General";
+inline constexpr char kTrayKey[] = "Tray";
+constexpr std::int32_t kDefaultTrayFlag = 0;
+constexpr std::int32_t kTrayIconOn = 1;
+
 struct Settings {
     std::int32_t tick_period_ms = kDefaultTickPeriodMs;  // 1..100
     std::int32_t start_minimised_flag = kDefaultStartMinimisedFlag;
     std::int32_t retry_seconds = kDefaultRetrySeconds;   // 0..3600
+    std::int32_t tray_flag = kDefaultTrayFlag;
     std::string log_file;  // as written: UTF-8 (or the ANSI code page)
     // inih reads a line in pieces of its line buffer; a LogFile line longer
     // than that reaches us cut, naming another file. Such a value is refused.

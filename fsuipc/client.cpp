@@ -18,6 +18,30 @@ namespace corvane::fsuipc {
 
 namespace {
 
+struct Meaning {
+    std::int32_t code;
+    const char* text;
+};
+
+constexpr Meaning kMeanings[] = {
+    {kOk, "no error"},
+    {kAlreadyOpen, "the link was already open"},
+    {kNoServerWindow, "no FSUIPC window; is the simulator or corvane-sim running?"},
+    {kRegisterFailed, "the exchange message could not be registered"},
+    {kAtomFailed, "no global atom for the request area"},
+    {kAreaCreateFailed, "the request area could not be created"},
+    {kViewFailed, "the request area could not be mapped"},
+    {kVersionMismatch, "the FSUIPC server's version is not accepted"},
+    {kSimulatorVersionDiffers, "the simulator version differs"},
+    {kNotOpen, "the link is not open"},
+    {kNothingQueued, "nothing was queued for the exchange"},
+    {kSendFailedNoError, "the FSUIPC server did not answer"},
+    {kSendFailedWithError, "the FSUIPC server did not answer (a system error)"},
+    {kBadAnswer, "the FSUIPC server refused the exchange"},
+    {kVersionMismatchFs98, "the simulator's window answers, but not as FSUIPC"},
+    {kAreaFull, "the request area is full"},
+};
+
 // The destination field of a read record without a destination.
 constexpr std::uint32_t kNoDestination = 0;
 
@@ -396,6 +420,15 @@ void close(Client& client, Os& os) {
         os.close_handle(client.area_mapping);
         client.area_mapping = kNoHandle;
     }
+}
+
+const char* result_meaning(std::int32_t code) {
+    for (const Meaning& meaning : kMeanings) {
+        if (meaning.code == code) {
+            return meaning.text;
+        }
+    }
+    return "FSUIPC link error";
 }
 
 }  // namespace corvane::fsuipc

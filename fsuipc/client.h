@@ -40,6 +40,10 @@ enum : std::int32_t {
     kAreaFull = 15,
 };
 
+// What a result code means, in a few words for a cockpit builder: the
+// monitor's messages and the log file's code lines. Never null.
+const char* result_meaning(std::int32_t code);
+
 constexpr std::uint32_t kAreaSize = 0x8000;
 constexpr std::uint32_t kAreaLimit = 0x7F00;  // requests plus terminator fit below this
 constexpr std::uint32_t kReadHeader = 16;

@@ -34,25 +34,6 @@ constexpr SectionStyle kSectionStyles[kSectionCount] = {
     {Section::Inputs, "inputs: written by panels, read by Corvane", kOffsetColumns, 6, 30},
 };
 
-struct Problem {
-    std::int32_t code;
-    const char* text;
-};
-
-constexpr Problem kProblems[] = {
-    {fsuipc::kNoServerWindow, "no FSUIPC window; is the simulator or corvane-sim running?"},
-    {fsuipc::kRegisterFailed, "the exchange message could not be registered"},
-    {fsuipc::kAtomFailed, "no global atom for the request area"},
-    {fsuipc::kAreaCreateFailed, "the request area could not be created"},
-    {fsuipc::kViewFailed, "the request area could not be mapped"},
-    {fsuipc::kVersionMismatch, "the FSUIPC server's version is not accepted"},
-    {fsuipc::kVersionMismatchFs98, "the simulator's window answers, but not as FSUIPC"},
-    {fsuipc::kSimulatorVersionDiffers, "the simulator version differs"},
-    {fsuipc::kSendFailedNoError, "the FSUIPC server did not answer"},
-    {fsuipc::kSendFailedWithError, "the FSUIPC server did not answer"},
-    {fsuipc::kBadAnswer, "the FSUIPC server refused the exchange"},
-};
-
 bool continuation_byte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 std::string& next_line(Frame& frame) {
@@ -113,7 +94,7 @@ void render_header(const ViewStatus& status, std::size_t width, Frame& frame) {
     } else {
         std::snprintf(text, sizeof text,
                       "corvane-monitor  waiting for FSUIPC (%s), retrying every second  %02d:%02d:%02d",
-                      fsuipc_problem(status.problem), status.time.hour, status.time.minute,
+                      fsuipc::result_meaning(status.problem), status.time.hour, status.time.minute,
                       status.time.second);
     }
     line = text;
@@ -217,15 +198,6 @@ void render_view(const std::vector<Field>& fields, const Tracker& tracker, const
         }
     }
     limit_height(width, height, frame);
-}
-
-const char* fsuipc_problem(std::int32_t code) {
-    for (const Problem& problem : kProblems) {
-        if (problem.code == code) {
-            return problem.text;
-        }
-    }
-    return "FSUIPC link error";
 }
 
 std::size_t text_columns(const std::string& text) {

@@ -49,10 +49,6 @@ struct ViewStatus {
 void render_view(const std::vector<Field>& fields, const Tracker& tracker, const ViewStatus& status,
                  std::size_t width, std::size_t height, Frame& frame);
 
-// What a failed open or exchange means to a builder, for the view and the
-// messages of the program.
-const char* fsuipc_problem(std::int32_t code);
-
 // Console columns taken by UTF-8 text (one per character).
 std::size_t text_columns(const std::string& text);
 

@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include "app/log_line.h"
 #include "app/win32/resource_ids.h"
 #include "app/win32/status_log.h"
 
@@ -43,13 +44,26 @@ const MainWindow::MessageRoute MainWindow::kMessageRoutes[] = {
     {WM_NCDESTROY, &MainWindow::on_nc_destroy},
     {WM_TIMER, &MainWindow::on_timer},
     {WM_COMMAND, &MainWindow::on_command},
+    {WM_SYSCOMMAND, &MainWindow::on_sys_command},
+    {WM_TRAY_NOTIFY, &MainWindow::on_tray_notify},
 };
 
+const MainWindow::RegisteredRoute MainWindow::kRegisteredRoutes[] = {
+    {&MainWindow::taskbar_created_message_, &MainWindow::on_taskbar_created},
+};
+
+// The notification-area menu sends the buttons' own commands for Run! and Exit.
 const MainWindow::CommandRoute MainWindow::kCommandRoutes[] = {
     {IDM_ABOUT, &MainWindow::show_about_box},
     {IDM_EXIT, &MainWindow::close_window},
     {IDC_RUN_BUTTON, &MainWindow::run_pressed},
     {IDC_EXIT_BUTTON, &MainWindow::exit_pressed},
+    {IDM_SHOW, &MainWindow::show_from_tray},
+};
+
+const MainWindow::TrayRoute MainWindow::kTrayRoutes[] = {
+    {WM_LBUTTONUP, &MainWindow::show_from_tray},
+    {WM_RBUTTONUP, &MainWindow::show_tray_menu},
 };
 
 MainWindow::~MainWindow() {
@@ -58,10 +72,13 @@ MainWindow::~MainWindow() {
     }
 }
 
-void MainWindow::open_log_file(const app::Settings& settings, const std::string& ini_path) {
-    if (!settings.log_file.empty()) {
-        log_file_failed_ = settings.log_file_cut || !log_file_.open(settings.log_file, ini_path);
+void MainWindow::apply_settings(const app::Settings& settings, const std::string& ini_path) {
+    tray_wanted_ = settings.tray_flag == app::kTrayIconOn;
+    if (settings.log_file.empty()) {
+        return;
     }
+    log_file_failed_ = settings.log_file_cut || !log_file_.open(settings.log_file, ini_path);
+    log_file_.write(app::run_header(settings, ini_path).c_str());
 }
 
 void MainWindow::register_class(HINSTANCE instance, const char* class_name) {
@@ -80,6 +97,7 @@ void MainWindow::register_class(HINSTANCE instance, const char* class_name) {
 
 bool MainWindow::create(HINSTANCE instance, const char* class_name, const char* title) {
     instance_ = instance;
+    taskbar_created_message_ = RegisterWindowMessageA("TaskbarCreated");
     DWORD style = kWindowStyle;
     if (app_.start_minimised_flag == app::kStartMinimised) {
         style |= WS_MINIMIZE;
@@ -93,7 +111,6 @@ bool MainWindow::create(HINSTANCE instance, const char* class_name, const char* 
         return false;
     }
     app::first_connection_check(app_, *this);
-    UpdateWindow(window);
     return true;
 }
 
@@ -106,30 +123,44 @@ LRESULT CALLBACK MainWindow::window_procedure(HWND window, UINT message, WPARAM 
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     MainWindow* self = window_object(window);
-    if (self != nullptr) {
-        for (const MessageRoute& route : kMessageRoutes) {
-            if (route.message == message) {
-                try {
-                    return (self->*route.handler)(message, wparam, lparam);
-                } catch (...) {
-                    return self->fail(std::current_exception());
-                }
-            }
+    const MessageHandler handler = self != nullptr ? self->route(message) : nullptr;
+    if (handler != nullptr) {
+        try {
+            return (self->*handler)(message, wparam, lparam);
+        } catch (...) {
+            return self->fail(std::current_exception());
         }
     }
     return DefWindowProcA(window, message, wparam, lparam);
 }
 
+MainWindow::MessageHandler MainWindow::route(UINT message) const {
+    for (const MessageRoute& route : kMessageRoutes) {
+        if (route.message == message) {
+            return route.handler;
+        }
+    }
+    for (const RegisteredRoute& route : kRegisteredRoutes) {
+        if (this->*route.message != 0 && this->*route.message == message) {
+            return route.handler;
+        }
+    }
+    return nullptr;
+}
+
 LRESULT MainWindow::fail(std::exception_ptr failure) {
     if (!failure_) {
         failure_ = failure;
-        stop_timers();
+        stop();
         PostQuitMessage(0);
     }
     return 0;
 }
 
-void MainWindow::stop_timers() { app::stop_timers(app_, *this); }
+void MainWindow::stop() {
+    app::stop_timers(app_, *this);
+    tray_.remove();
+}
 
 void MainWindow::rethrow_failure() const {
     if (failure_) {
@@ -172,6 +203,11 @@ LRESULT MainWindow::on_create(UINT, WPARAM, LPARAM) {
     if (log_file_failed_) {
         append_status(app::status_text(app::Status::LogFileNotOk));
     }
+    if (tray_wanted_) {
+        tray_.add(window_, instance_);
+        // An elevated Corvane still hears of a restarted Explorer.
+        ChangeWindowMessageFilterEx(window_, taskbar_created_message_, MSGFLT_ALLOW, nullptr);
+    }
     // The standard application icon replaces the class icons on this window.
     const HICON application_icon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
     SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(application_icon));
@@ -187,6 +223,7 @@ LRESULT MainWindow::on_paint(UINT, WPARAM, LPARAM) {
 }
 
 LRESULT MainWindow::on_destroy(UINT, WPARAM, LPARAM) {
+    tray_.remove();
     PostQuitMessage(0);
     return 0;
 }
@@ -212,6 +249,51 @@ LRESULT MainWindow::on_command(UINT message, WPARAM wparam, LPARAM lparam) {
         }
     }
     return DefWindowProcA(window_, message, wparam, lparam);
+}
+
+// With the icon up, minimising puts the window away into it.
+LRESULT MainWindow::on_sys_command(UINT message, WPARAM wparam, LPARAM lparam) {
+    // The system keeps the low four bits of the command for itself.
+    constexpr WPARAM kCommandBits = 0xFFF0;
+    const LRESULT result = DefWindowProcA(window_, message, wparam, lparam);
+    if ((wparam & kCommandBits) == SC_MINIMIZE) {
+        hide_to_tray();
+    }
+    return result;
+}
+
+LRESULT MainWindow::on_tray_notify(UINT, WPARAM, LPARAM lparam) {
+    for (const TrayRoute& route : kTrayRoutes) {
+        if (route.mouse_message == static_cast<UINT>(lparam)) {
+            return (this->*route.handler)();
+        }
+    }
+    return 0;
+}
+
+// Explorer started anew and knows no icon.
+LRESULT MainWindow::on_taskbar_created(UINT, WPARAM, LPARAM) {
+    if (tray_wanted_) {
+        tray_.add(window_, instance_);
+    }
+    return 0;
+}
+
+LRESULT MainWindow::show_from_tray() {
+    ShowWindow(window_, IsIconic(window_) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(window_);
+    return 0;
+}
+
+LRESULT MainWindow::show_tray_menu() {
+    tray_.show_menu();
+    return 0;
+}
+
+void MainWindow::hide_to_tray() {
+    if (tray_.up()) {
+        ShowWindow(window_, SW_HIDE);
+    }
 }
 
 LRESULT MainWindow::show_about_box() {
@@ -255,9 +337,15 @@ INT_PTR CALLBACK MainWindow::about_procedure(HWND dialog, UINT message, WPARAM w
 void MainWindow::append_status(const char* text) {
     append_status_line(status_bar_, status_log_, text);
     log_file_.write(text);
+    tray_.set_tip(text);
 }
 
-void MainWindow::show_window(int mode) { ShowWindow(window_, mode); }
+void MainWindow::show_window(int mode) {
+    ShowWindow(window_, mode);
+    if (mode == app::kShowMinimised) {
+        hide_to_tray();
+    }
+}
 
 void MainWindow::start_timer(std::uint32_t period_ms) {
     SetTimer(window_, app::kBridgeTimerId, period_ms, nullptr);
@@ -271,6 +359,30 @@ void MainWindow::start_retry_timer(std::uint32_t period_ms) {
 
 void MainWindow::stop_retry_timer() { KillTimer(window_, app::kRetryTimerId); }
 
-void MainWindow::sleep(std::uint32_t milliseconds) { Sleep(milliseconds); }
+void MainWindow::start_wait(std::uint32_t milliseconds) {
+    SetTimer(window_, app::kWaitTimerId, milliseconds, nullptr);
+}
+
+void MainWindow::stop_wait() { KillTimer(window_, app::kWaitTimerId); }
+
+void MainWindow::repaint() { UpdateWindow(window_); }
+
+void MainWindow::note_in_log_file(const char* text) { log_file_.write(text); }
+
+void MainWindow::show_state(app::BridgeState state) { tray_.set_state(state); }
+
+// The taskbar button flashes until the user brings the window forward; the
+// focus stays with the simulator. A window in front needs no flash. With the
+// icon up, a balloon says it there too.
+void MainWindow::notify_stop(const char* text) {
+    if (IsIconic(window_) || GetForegroundWindow() != window_) {
+        FLASHWINFO flash = {};
+        flash.cbSize = sizeof flash;
+        flash.hwnd = window_;
+        flash.dwFlags = FLASHW_TRAY | FLASHW_TIMERNOFG;
+        FlashWindowEx(&flash);
+    }
+    tray_.show_balloon(text);
+}
 
 }  // namespace corvane::win32

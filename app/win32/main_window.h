@@ -1,6 +1,7 @@
 // The main window of corvane.exe: its class, the window with its four child
 // controls, the window procedure and the About box. It is also the lifecycle's
-// shell: status lines, show modes, timer 1 and the waits go to this window.
+// shell: status lines, show modes, the timers (the waits among them) and the
+// notices of a stopped bridge go to this window.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +12,7 @@
 
 #include "app/lifecycle.h"
 #include "app/win32/log_file.h"
+#include "app/win32/tray_icon.h"
 
 namespace corvane::win32 {
 
@@ -23,24 +25,27 @@ public:
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
-    // With a LogFile path, every status line also goes to that file. Called
-    // before create(): a file that cannot be opened, or a path cut by the
-    // settings reader, is reported by one status line right after
-    // "Status : INIT...". ini_path: the corvane.ini that was read.
-    void open_log_file(const app::Settings& settings, const std::string& ini_path);
+    // Called before create(). With a LogFile path, every status line also
+    // goes to that file, after a header line naming the version, ini_path
+    // (the corvane.ini that was read) and the settings in effect; a file
+    // that cannot be opened, or a path cut by the settings reader, is
+    // reported by one status line right after "Status : INIT...". With
+    // Tray=1 the window gets its notification-area icon.
+    void apply_settings(const app::Settings& settings, const std::string& ini_path);
 
     // Registers the class once; the result is not examined because a failed
     // registration shows as a failed creation.
     static void register_class(HINSTANCE instance, const char* class_name);
 
-    // Creates the hidden window, runs the first connection check (which shows
-    // it) and paints it. False when the window could not be created; the
-    // caller shows the boxes.
+    // Creates the hidden window and runs the first connection check, which
+    // shows and paints it, at once or after its LOADING wait. False when the
+    // window could not be created; the caller shows the boxes.
     bool create(HINSTANCE instance, const char* class_name, const char* title);
 
-    // The program stops on a failure: both timers, so that no cycle and no
-    // retry runs behind an error box.
-    void stop_timers();
+    // The program stops on a failure: every timer, so that no cycle, no
+    // retry and no rest of a reconnect runs behind an error box, and the
+    // notification-area icon.
+    void stop();
 
     HWND handle() const { return window_; }
 
@@ -57,7 +62,12 @@ public:
     void stop_timer() override;
     void start_retry_timer(std::uint32_t period_ms) override;
     void stop_retry_timer() override;
-    void sleep(std::uint32_t milliseconds) override;
+    void start_wait(std::uint32_t milliseconds) override;
+    void stop_wait() override;
+    void repaint() override;
+    void note_in_log_file(const char* text) override;
+    void show_state(app::BridgeState state) override;
+    void notify_stop(const char* text) override;
 
 private:
     using MessageHandler = LRESULT (MainWindow::*)(UINT, WPARAM, LPARAM);
@@ -70,11 +80,25 @@ private:
         WORD command;
         CommandHandler handler;
     };
+    // Messages whose number the system gives out at run time.
+    struct RegisteredRoute {
+        UINT MainWindow::*message;
+        MessageHandler handler;
+    };
+    // The notification-area icon's message, by the mouse message it carries.
+    struct TrayRoute {
+        UINT mouse_message;
+        CommandHandler handler;
+    };
     static const MessageRoute kMessageRoutes[];
+    static const RegisteredRoute kRegisteredRoutes[];
     static const CommandRoute kCommandRoutes[];
+    static const TrayRoute kTrayRoutes[];
 
     static LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam,
                                              LPARAM lparam);
+    // The handler of a message by the routing tables; null: default processing.
+    MessageHandler route(UINT message) const;
     static INT_PTR CALLBACK about_procedure(HWND dialog, UINT message, WPARAM wparam,
                                             LPARAM lparam);
 
@@ -84,11 +108,17 @@ private:
     LRESULT on_nc_destroy(UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT on_timer(UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT on_command(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT on_sys_command(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT on_tray_notify(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT on_taskbar_created(UINT message, WPARAM wparam, LPARAM lparam);
 
     LRESULT show_about_box();
     LRESULT close_window();
     LRESULT run_pressed();
     LRESULT exit_pressed();
+    LRESULT show_from_tray();
+    LRESULT show_tray_menu();
+    void hide_to_tray();
 
     void create_child_controls();
     LRESULT fail(std::exception_ptr failure);
@@ -102,6 +132,9 @@ private:
     HWND status_log_ = nullptr;
     LogFile log_file_;
     bool log_file_failed_ = false;
+    bool tray_wanted_ = false;
+    TrayIcon tray_;
+    UINT taskbar_created_message_ = 0;
     std::exception_ptr failure_;
 };
 

@@ -12,6 +12,16 @@
 #define IDI_CORVANE 107
 #define IDI_SMALL 108
 
+/* The notification-area icon ([General] Tray=1): one image per state of the
+   bridge, the menu it opens (Show, then the buttons' own commands), its id
+   among the program's icons and the message it sends to the main window. */
+#define IDI_TRAY_BRIDGING 110
+#define IDI_TRAY_WAITING 111
+#define IDI_TRAY_STOPPED 112
+#define IDR_TRAY_MENU 113
+#define ID_TRAY_ICON 1
+#define WM_TRAY_NOTIFY (WM_APP + 1)
+
 /* The About box */
 #define IDD_ABOUTBOX 103
 
@@ -21,6 +31,7 @@
 /* Commands */
 #define IDM_ABOUT 104
 #define IDM_EXIT 105
+#define IDM_SHOW 106 /* the notification-area menu: bring the window back */
 
 /* Child controls of the main window */
 #define IDC_STATUS_BAR 200

@@ -74,7 +74,7 @@ int run(Program& program, HINSTANCE instance, SingleInstance& single_instance) {
     program.app.tick_period_ms = settings.tick_period_ms;
     program.app.start_minimised_flag = settings.start_minimised_flag;
     program.app.retry_seconds = settings.retry_seconds;
-    program.window.open_log_file(settings, ini_path);
+    program.window.apply_settings(settings, ini_path);
 
     // A failed open is no start-up error: the first check reports it.
     app::open_links(program.app);
@@ -113,11 +113,11 @@ int run(Program& program, HINSTANCE instance, SingleInstance& single_instance) {
 // An exception that escapes start-up or a message (memory exhausted by an
 // enormous corvane.ini, say) ends the program with a box saying so instead
 // of an abrupt termination; the links are closed as on every other path.
-// No bridge cycle runs while the box is up. Nothing here allocates: memory
-// may be what ran out.
+// No bridge cycle runs while the box is up, and the notification-area icon
+// is gone before it. Nothing here allocates: memory may be what ran out.
 int report_failure(Program* program, SingleInstance& single_instance, const char* what) {
     if (program != nullptr) {
-        program->window.stop_timers();
+        program->window.stop();
     }
     char text[256];
     std::snprintf(text, sizeof text, "%s%s", kUnexpectedError, what);

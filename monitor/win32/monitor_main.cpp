@@ -224,13 +224,13 @@ int run(Monitor& m) {
             m.status.problem = m.code;
             if (m.options.wait_limited && GetTickCount64() - missing_since >= wait_ms) {
                 say(m, "no FSUIPC after " + std::to_string(m.options.wait_seconds) + " s (" +
-                           fsuipc_problem(m.code) + ")");
+                           fsuipc::result_meaning(m.code) + ")");
                 return kExitNoFsuipc;
             }
             if (m.mode == Mode::View) {
                 show(m);
             } else if (!said_waiting) {
-                say(m, std::string("waiting for FSUIPC (") + fsuipc_problem(m.code) +
+                say(m, std::string("waiting for FSUIPC (") + fsuipc::result_meaning(m.code) +
                            "); retrying every second");
                 said_waiting = true;
             }
@@ -245,14 +245,16 @@ int run(Monitor& m) {
             const std::int32_t failure = m.code;
             fsuipc::close(m.client, m.os);
             if (m.mode == Mode::WriteOnly) {
-                say(m, std::string("the exchange with FSUIPC failed (") + fsuipc_problem(failure) +
+                say(m, std::string("the exchange with FSUIPC failed (") +
+                           fsuipc::result_meaning(failure) +
                            "); the inputs may not have been written");
                 return kExitFailed;
             }
             m.status.connected = false;
             m.status.problem = failure;
             if (m.mode == Mode::Changes) {
-                say(m, std::string("FSUIPC lost (") + fsuipc_problem(failure) + "); retrying every second");
+                say(m, std::string("FSUIPC lost (") + fsuipc::result_meaning(failure) +
+                           "); retrying every second");
                 said_waiting = true;
             }
             missing_since = GetTickCount64();

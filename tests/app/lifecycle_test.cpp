@@ -1,7 +1,8 @@
 // The connection lifecycle against the in-process fake: every status line,
 // show mode, timer call and wait, in order, for start-up, "Run!", the timer
 // step and the automatic reconnect. Expected sequences are data; a mismatch
-// names the first step that differs.
+// names the first step that differs. A wait is a timer of the window: the
+// tests fire its message, as the window would once the time is up.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -35,11 +36,29 @@ public:
         record("start retry timer " + std::to_string(period_ms));
     }
     void stop_retry_timer() override { record("stop retry timer"); }
-    void sleep(std::uint32_t milliseconds) override {
-        record("sleep " + std::to_string(milliseconds));
+    void start_wait(std::uint32_t milliseconds) override {
+        waiting = true;
+        record("wait " + std::to_string(milliseconds));
+    }
+    // Every expiry stops its wait; only whether one runs matters.
+    void stop_wait() override { waiting = false; }
+    void repaint() override { record("repaint"); }
+    // What goes beside the described sequence: the log file's notes and the
+    // notices that catch the eye.
+    void note_in_log_file(const char* text) override {
+        notices.push_back(std::string("file ") + text);
+    }
+    void show_state(BridgeState state) override {
+        static const char* const kNames[] = {"bridging", "waiting", "stopped"};
+        notices.push_back(std::string("state ") + kNames[static_cast<int>(state)]);
+    }
+    void notify_stop(const char* text) override {
+        notices.push_back(std::string("notify ") + text);
     }
 
     Calls calls;
+    Calls notices;
+    bool waiting = false;
     // Runs after each recorded call: lets a test change the world mid-sequence.
     std::function<void(const std::string&)> after_call;
 
@@ -64,8 +83,9 @@ const std::string kAutoFailed = "log Status : AUTORECONNECT FAILED";
 const std::string kShow = "show 5";
 const std::string kMinimise = "show 6";
 const std::string kStop = "stop timer";
-const std::string kWait2000 = "sleep 2000";
-const std::string kWait1000 = "sleep 1000";
+const std::string kWait2000 = "wait 2000";
+const std::string kWait1000 = "wait 1000";
+const std::string kRepaint = "repaint";
 std::string start_timer(int period) { return "start timer " + std::to_string(period); }
 
 Calls join(std::initializer_list<Calls> parts) {
@@ -115,9 +135,30 @@ struct World {
         fake.remove_mapping(aircraft::kSdk1MappingName);
         fake.remove_mapping(aircraft::kSdk2MappingName);
     }
+    // Each fires the waits it starts, one after the other, to the end.
     void start() {
         open_links(app);
         first_connection_check(app, shell);
+        run_waits();
+    }
+    void run() {
+        manual_reconnect(app, shell);
+        run_waits();
+    }
+    void tick() {
+        timer_step(app, shell);
+        run_waits();
+    }
+    void message(std::uintptr_t timer_id) {
+        timer_message(app, shell, timer_id);
+        run_waits();
+    }
+    void run_waits() {
+        for (int fired = 0; shell.waiting; ++fired) {
+            ASSERT_LT(fired, 8) << "a sequence that does not end";
+            timer_message(app, shell, kWaitTimerId);
+        }
+        ASSERT_FALSE(sequence_under_way(app));
     }
     std::int32_t sdk1_block_field() const {
         return load_i32(bridge.blocks.sdk1 + aircraft::kDataValidOffset);
@@ -149,8 +190,9 @@ void start_bridging(World& w) {
     w.aircraft_up();
     w.start();
     ASSERT_EQ(w.app.link_status, 0);
-    ASSERT_EQ(w.shell.calls.back(), start_timer(w.app.tick_period_ms));
+    ASSERT_TRUE(w.app.bridge_timer_running);
     w.shell.calls.clear();
+    w.shell.notices.clear();
 }
 
 // ---- the first connection check -------------------------------------------
@@ -167,16 +209,18 @@ struct FirstCheckRow {
 
 TEST(Lifecycle, FirstConnectionCheckOutcomes) {
     const FirstCheckRow rows[] = {
-        {"all ready", true, true, 1, 0, 0, {kLoading, kWait2000, kOk, kShow, "start timer 20"}},
+        {"all ready", true, true, 1, 0, 0,
+         {kLoading, kWait2000, kOk, kShow, "start timer 20", kRepaint}},
         {"all ready, minimised", true, true, 1, 1, 0,
-         {kLoading, kWait2000, kOk, kMinimise, "start timer 20"}},
+         {kLoading, kWait2000, kOk, kMinimise, "start timer 20", kRepaint}},
         {"all ready, flag 2", true, true, 1, 2, 0,
-         {kLoading, kWait2000, kOk, kShow, "start timer 20"}},
-        {"data valid 0", true, true, 0, 1, 0, {kIflyNotOk, kShow}},
-        {"data valid 2", true, true, 2, 1, 0, {kIflyNotOk, kShow}},
-        {"data valid -1", true, true, -1, 1, 0, {kIflyNotOk, kShow}},
-        {"no aircraft", true, false, 0, 1, aircraft::kNotAvailable, {kIflyNotOk, kShow}},
-        {"no simulator", false, true, 1, 1, fsuipc::kNoServerWindow, {kFsuipcNotOk, kShow}},
+         {kLoading, kWait2000, kOk, kShow, "start timer 20", kRepaint}},
+        {"data valid 0", true, true, 0, 1, 0, {kIflyNotOk, kShow, kRepaint}},
+        {"data valid 2", true, true, 2, 1, 0, {kIflyNotOk, kShow, kRepaint}},
+        {"data valid -1", true, true, -1, 1, 0, {kIflyNotOk, kShow, kRepaint}},
+        {"no aircraft", true, false, 0, 1, aircraft::kNotAvailable, {kIflyNotOk, kShow, kRepaint}},
+        {"no simulator", false, true, 1, 1, fsuipc::kNoServerWindow,
+         {kFsuipcNotOk, kShow, kRepaint}},
     };
     for (const FirstCheckRow& row : rows) {
         SCOPED_TRACE(row.name);
@@ -211,8 +255,7 @@ TEST(Lifecycle, TimerStartsWithTheTickPeriod) {
         w.simulator_up();
         w.aircraft_up();
         w.start();
-        ASSERT_FALSE(w.shell.calls.empty());
-        EXPECT_EQ(w.shell.calls.back(), start_timer(period));
+        EXPECT_EQ(w.shell.calls.at(4), start_timer(period));
     }
 }
 
@@ -221,7 +264,7 @@ TEST(Lifecycle, TimerStartsWithTheTickPeriod) {
 TEST(Lifecycle, RunWhileBridgingReopensBothLinks) {
     World w(settings_with(7, 0));
     start_bridging(w);
-    timer_step(w.app, w.shell);
+    w.tick();
     ASSERT_TRUE(w.shell.calls.empty());
     ASSERT_TRUE(w.area_name_ends_with(":1")) << w.bridge.client.area_name;
     const std::size_t handles = w.fake.open_handles();
@@ -236,7 +279,7 @@ TEST(Lifecycle, RunWhileBridgingReopensBothLinks) {
             EXPECT_NE(w.bridge.link.sdk1_view, nullptr);
         }
     };
-    manual_reconnect(w.app, w.shell);
+    w.run();
 
     expect_calls(w.shell.calls, join({kReconnectStart, {kOk, kShow, start_timer(7)}}));
     EXPECT_TRUE(checked_wait);
@@ -248,7 +291,7 @@ TEST(Lifecycle, RunWhileBridgingReopensBothLinks) {
 
     // And it bridges again.
     w.shell.calls.clear();
-    timer_step(w.app, w.shell);
+    w.tick();
     EXPECT_TRUE(w.shell.calls.empty());
     EXPECT_EQ(w.app.link_status, 0);
 }
@@ -275,11 +318,11 @@ TEST(Lifecycle, RunOutcomesAfterAFailedStart) {
         SCOPED_TRACE(row.name);
         World w(settings_with(20, 1));
         w.start();
-        expect_calls(w.shell.calls, {kFsuipcNotOk, kShow});
+        expect_calls(w.shell.calls, {kFsuipcNotOk, kShow, kRepaint});
         w.shell.calls.clear();
 
         row.world_at_run(w);
-        manual_reconnect(w.app, w.shell);
+        w.run();
 
         expect_calls(w.shell.calls, join({kReconnectStart, row.ending}));
         EXPECT_EQ(w.app.link_status, row.link_status);
@@ -292,7 +335,7 @@ TEST(Lifecycle, RepeatedReconnectsHoldNoExtraHandles) {
     const std::size_t handles = w.fake.open_handles();
     const std::size_t views = w.fake.mapped_views();
     for (int i = 0; i < 5; ++i) {
-        manual_reconnect(w.app, w.shell);
+        w.run();
     }
     EXPECT_EQ(w.app.link_status, 0);
     EXPECT_TRUE(w.area_name_ends_with(":6")) << w.bridge.client.area_name;
@@ -302,7 +345,7 @@ TEST(Lifecycle, RepeatedReconnectsHoldNoExtraHandles) {
 
     // A reconnect that finds no simulator leaves nothing open at all.
     w.simulator_gone();
-    manual_reconnect(w.app, w.shell);
+    w.run();
     EXPECT_EQ(w.app.link_status, fsuipc::kNoServerWindow);
     EXPECT_EQ(w.fake.open_handles(), 0u);
     EXPECT_EQ(w.fake.mapped_views(), 0u);
@@ -316,14 +359,14 @@ TEST(Lifecycle, BridgingTickRunsOneCycleQuietly) {
     start_bridging(w);
     const std::size_t sends = w.fake.sends;
     for (int i = 0; i < 3; ++i) {
-        timer_step(w.app, w.shell);
+        w.tick();
     }
     EXPECT_TRUE(w.shell.calls.empty());
     EXPECT_EQ(w.app.link_status, 0);
     EXPECT_GE(w.fake.sends, sends + 3) << "no exchange per tick";
     // A running bridge goes on with any non-zero data-valid field.
     w.fake.aircraft()->set_data_valid(2);
-    timer_step(w.app, w.shell);
+    w.tick();
     EXPECT_TRUE(w.shell.calls.empty());
     EXPECT_EQ(w.app.link_status, 0);
 }
@@ -333,7 +376,7 @@ TEST(Lifecycle, DataInvalidWhileBridgingReconnectsInTheSameTick) {
     start_bridging(w);
     w.fake.aircraft()->set_data_valid(0);
 
-    timer_step(w.app, w.shell);
+    w.tick();
 
     // Links up but data still not valid: link status 0, so no second attempt.
     expect_calls(w.shell.calls,
@@ -352,7 +395,7 @@ TEST(Lifecycle, DataBackDuringTheAutomaticWaitResumesBridging) {
         }
     };
 
-    timer_step(w.app, w.shell);
+    w.tick();
 
     // Shown normally for the reconnect, minimised again once it worked.
     expect_calls(w.shell.calls, join({kAutoStart, kAutoAttempt, kReconnectStart,
@@ -366,7 +409,7 @@ TEST(Lifecycle, AircraftGoneFailsBothAttempts) {
     w.fake.aircraft()->set_data_valid(0);
     w.aircraft_gone();
 
-    timer_step(w.app, w.shell);
+    w.tick();
 
     const Calls attempt_ifly = join({kAutoAttempt, kReconnectStart, {kIflyNotOk, kShow}});
     expect_calls(w.shell.calls, join({kAutoStart, attempt_ifly, attempt_ifly, {kAutoFailed}}));
@@ -380,12 +423,12 @@ TEST(Lifecycle, ExchangeFailureReconnectsOneTickLater) {
     w.fake.server_silent = true;
     w.fake.send_failure_error = 1460;  // ERROR_TIMEOUT
 
-    timer_step(w.app, w.shell);
+    w.tick();
     // Only stored: no line, the timer keeps running.
     expect_calls(w.shell.calls, {});
     EXPECT_EQ(w.app.link_status, fsuipc::kSendFailedWithError);
 
-    timer_step(w.app, w.shell);
+    w.tick();
     const Calls attempt_fsuipc = join({kAutoAttempt, kReconnectStart, {kFsuipcNotOk, kShow}});
     expect_calls(w.shell.calls,
                  join({kAutoStart, attempt_fsuipc, attempt_fsuipc, {kAutoFailed}}));
@@ -400,11 +443,11 @@ TEST(Lifecycle, SimulatorGoneWhileBridging) {
     start_bridging(w);
     w.simulator_gone();
 
-    timer_step(w.app, w.shell);
+    w.tick();
     expect_calls(w.shell.calls, {});
     EXPECT_NE(w.app.link_status, 0);
 
-    timer_step(w.app, w.shell);
+    w.tick();
     const Calls attempt_fsuipc = join({kAutoAttempt, kReconnectStart, {kFsuipcNotOk, kShow}});
     expect_calls(w.shell.calls,
                  join({kAutoStart, attempt_fsuipc, attempt_fsuipc, {kAutoFailed}}));
@@ -415,7 +458,7 @@ TEST(Lifecycle, SecondAutomaticAttemptSucceeds) {
     World w;
     start_bridging(w);
     w.simulator_gone();
-    timer_step(w.app, w.shell);
+    w.tick();
     ASSERT_NE(w.app.link_status, 0);
 
     // The simulator is back after the first attempt has failed.
@@ -425,7 +468,7 @@ TEST(Lifecycle, SecondAutomaticAttemptSucceeds) {
             w.simulator_up();
         }
     };
-    timer_step(w.app, w.shell);
+    w.tick();
 
     expect_calls(w.shell.calls,
                  join({kAutoStart, kAutoAttempt, kReconnectStart, {kFsuipcNotOk, kShow},
@@ -445,26 +488,26 @@ TEST(Lifecycle, RestartedSimulatorIsBridgedAgainWithinTwoTicks) {
     w.fake.server.set_u16(0x9400, 0xFFFF);
     w.fake.server.set_u8(0x94F8, 9);
     w.start();
-    timer_step(w.app, w.shell);
+    w.tick();
     ASSERT_EQ(w.fake.server.u16_at(0x943A), 12000);
     w.fake.aircraft()->clear_commands();
     w.shell.calls.clear();
 
     w.fake.restart_simulator();
     w.fake.server.set_u16(0x9400, 0xFFFF);
-    timer_step(w.app, w.shell);
+    w.tick();
     EXPECT_EQ(w.app.link_status, fsuipc::kSendFailedWithError);
-    timer_step(w.app, w.shell);
+    w.tick();
     expect_calls(w.shell.calls,
                  join({kAutoStart, kAutoAttempt, kReconnectStart, {kOk, kShow, "start timer 20"}}));
 
     w.fake.server.set_u8(0x94F8, 1);
-    timer_step(w.app, w.shell);
+    w.tick();
     EXPECT_EQ(w.fake.server.last_exchange().count(fsuipc::kRecordWrite), 33u + 38u + 109u);
     EXPECT_EQ(w.fake.server.u16_at(0x943A), 12000);
     EXPECT_TRUE(w.fake.aircraft()->commands().empty());
     w.fake.server.set_u8(0x94F8, 2);
-    timer_step(w.app, w.shell);
+    w.tick();
     EXPECT_EQ(w.fake.aircraft()->commands(), (std::vector<sim::PostedCommand>{{628, 0}}));
 }
 
@@ -478,22 +521,22 @@ TEST(Lifecycle, SameServerThroughItsOtherWindowReplaysNothing) {
     w.fake.server.set_u8(0x94F8, 3);
     w.fake.server.set_u8(0x94F0, 2);
     w.fake.server.set_u8(0x9428, 42);
-    timer_step(w.app, w.shell);  // the counters' baseline, the value byte once
+    w.tick();  // the counters' baseline, the value byte once
     ASSERT_EQ(w.fake.aircraft()->commands(), (std::vector<sim::PostedCommand>{{1267, 42}}));
     w.fake.server.set_u8(0x94F8, 5);
-    timer_step(w.app, w.shell);
+    w.tick();
     ASSERT_EQ(w.fake.aircraft()->commands().size(), 3u);
     w.fake.aircraft()->clear_commands();
 
     w.fake.has_uipcmain = false;
-    timer_step(w.app, w.shell);  // the exchange fails
-    timer_step(w.app, w.shell);  // the automatic reconnect, through "FS98MAIN"
+    w.tick();  // the exchange fails
+    w.tick();  // the automatic reconnect, through "FS98MAIN"
     ASSERT_EQ(w.bridge.client.server_window, w.fake.fs98main_window());
-    timer_step(w.app, w.shell);
+    w.tick();
     EXPECT_TRUE(w.fake.aircraft()->commands().empty());
 
     w.fake.server.set_u8(0x94F8, 6);
-    timer_step(w.app, w.shell);
+    w.tick();
     EXPECT_EQ(w.fake.aircraft()->commands(), (std::vector<sim::PostedCommand>{{628, 0}}));
 }
 
@@ -504,21 +547,21 @@ TEST(Lifecycle, MovementsWhileTheSimulatorWindowIsGoneArePostedOnceItIsFoundAgai
     World w;
     start_bridging(w);
     w.fake.server.set_u16(0x9400, 0xFFFF);
-    timer_step(w.app, w.shell);
+    w.tick();
 
     w.fake.has_fs98main = false;
     for (int position : {1, 3}) {
         w.fake.server.set_u8(0x94F8, static_cast<std::uint8_t>(position));
-        timer_step(w.app, w.shell);
+        w.tick();
         ASSERT_EQ(w.app.link_status, 0);
     }
     w.fake.has_fs98main = true;
-    timer_step(w.app, w.shell);
+    w.tick();
     EXPECT_TRUE(w.fake.posts.empty());
 
-    manual_reconnect(w.app, w.shell);
-    timer_step(w.app, w.shell);
-    timer_step(w.app, w.shell);
+    w.run();
+    w.tick();
+    w.tick();
     EXPECT_EQ(w.fake.aircraft()->commands(), std::vector<sim::PostedCommand>(3, {628, 0}));
 }
 
@@ -536,7 +579,7 @@ TEST(Lifecycle, TickAfterAFailedStartReconnectsWithoutACycle) {
             sends_before_reconnect = w.fake.sends;
         }
     };
-    timer_step(w.app, w.shell);
+    w.tick();
 
     EXPECT_EQ(sends_before_reconnect, sends) << "a cycle ran on a broken link";
     const Calls attempt_ifly = join({kAutoAttempt, kReconnectStart, {kIflyNotOk, kShow}});
@@ -556,10 +599,10 @@ TEST(Retry, ZeroKeepsEveryTimerMessageATimerStep) {
     World w;
     w.simulator_up();
     w.start();
-    expect_calls(w.shell.calls, {kIflyNotOk, kShow});
+    expect_calls(w.shell.calls, {kIflyNotOk, kShow, kRepaint});
     w.shell.calls.clear();
 
-    timer_message(w.app, w.shell, kRetryTick);
+    w.message(kRetryTick);
 
     const Calls attempt_ifly = join({kAutoAttempt, kReconnectStart, {kIflyNotOk, kShow}});
     expect_calls(w.shell.calls, join({kAutoStart, attempt_ifly, attempt_ifly, {kAutoFailed}}));
@@ -568,14 +611,14 @@ TEST(Retry, ZeroKeepsEveryTimerMessageATimerStep) {
 TEST(Retry, RetriesEveryPeriodWhileWaitingUntilBridging) {
     World w(settings_with(20, 0, 3));
     w.start();  // no simulator yet
-    expect_calls(w.shell.calls, {kFsuipcNotOk, kShow, start_retry(3)});
+    expect_calls(w.shell.calls, {kFsuipcNotOk, kShow, kRepaint, start_retry(3)});
 
     // Each retry is "Run!" with its usual lines, then the next one is armed.
     const Calls failed_retry =
         join({{kStopRetry}, kReconnectStart, {kFsuipcNotOk, kShow, start_retry(3)}});
     for (int attempt = 0; attempt < 2; ++attempt) {
         w.shell.calls.clear();
-        timer_message(w.app, w.shell, kRetryTick);
+        w.message(kRetryTick);
         expect_calls(w.shell.calls, failed_retry);
     }
 
@@ -583,7 +626,7 @@ TEST(Retry, RetriesEveryPeriodWhileWaitingUntilBridging) {
     w.simulator_up();
     w.aircraft_up();
     w.shell.calls.clear();
-    timer_message(w.app, w.shell, kRetryTick);
+    w.message(kRetryTick);
     expect_calls(w.shell.calls, join({{kStopRetry}, kReconnectStart, {kOk, kShow, start_timer(20)}}));
     EXPECT_EQ(w.app.link_status, 0);
 
@@ -591,9 +634,9 @@ TEST(Retry, RetriesEveryPeriodWhileWaitingUntilBridging) {
     w.shell.calls.clear();
     const std::string area = w.bridge.client.area_name;
     const std::size_t sends = w.fake.sends;
-    timer_message(w.app, w.shell, kBridgeTick);
-    timer_message(w.app, w.shell, kRetryTick);
-    timer_message(w.app, w.shell, kBridgeTick);
+    w.message(kBridgeTick);
+    w.message(kRetryTick);
+    w.message(kBridgeTick);
     expect_calls(w.shell.calls, {});
     EXPECT_GE(w.fake.sends, sends + 2);
     EXPECT_EQ(w.bridge.client.area_name, area) << "a late retry reconnected";
@@ -605,7 +648,7 @@ TEST(Retry, ArmedOnceAfterAFailedAutomaticReconnect) {
     w.fake.aircraft()->set_data_valid(0);
     w.aircraft_gone();
 
-    timer_message(w.app, w.shell, kBridgeTick);
+    w.message(kBridgeTick);
 
     // Not between the two attempts: only once the program is left waiting.
     const Calls attempt_ifly = join({kAutoAttempt, kReconnectStart, {kIflyNotOk, kShow}});
@@ -633,52 +676,108 @@ TEST(Retry, RunDuringTheWaitTakesOver) {
             w.simulator_up();
             w.aircraft_up();
         }
-        manual_reconnect(w.app, w.shell);
+        w.run();
         expect_calls(w.shell.calls, join({{kStopRetry}, kReconnectStart, row.ending}));
     }
 }
 
-// An error box is about to come up: no retry may start behind it.
-TEST(Retry, StoppingOnAFailureStopsTheRetryTimerToo) {
+// An error box is about to come up: no retry, and no rest of a sequence,
+// may start behind it.
+TEST(Retry, StoppingOnAFailureStopsTheRetryTimerAndTheWaitToo) {
     World w(settings_with(20, 0, 3));
     w.start();
     ASSERT_EQ(w.shell.calls.back(), start_retry(3));
     w.shell.calls.clear();
     stop_timers(w.app, w.shell);
     expect_calls(w.shell.calls, {kStop, kStopRetry});
+
+    w.simulator_up();
+    w.aircraft_up();
+    open_links(w.app);
+    first_connection_check(w.app, w.shell);
+    ASSERT_TRUE(w.shell.waiting);
+    stop_timers(w.app, w.shell);
+    EXPECT_FALSE(w.shell.waiting);
+    w.shell.calls.clear();
+    timer_message(w.app, w.shell, kWaitTimerId);
+    expect_calls(w.shell.calls, {});
 }
 
-TEST(Retry, NeverInsideAReconnect) {
-    // Whatever dispatches a retry message in the middle of a reconnect (a
-    // wait, a modal loop), no second reconnect starts inside the first.
+TEST(Retry, NothingStartsInsideASequence) {
+    // While a wait runs the window handles every message: a retry, a late
+    // bridge tick and "Run!" arrive in the middle and must start nothing.
     World w(settings_with(20, 0, 2));
     w.simulator_up();
-    w.start();  // waiting, retry armed
-    int nested = 0;
+    int strays = 0;
     w.shell.after_call = [&](const std::string& call) {
-        if (call.rfind("sleep", 0) == 0 && nested == 0) {
-            ++nested;
-            timer_message(w.app, w.shell, kRetryTick);
-            --nested;
+        if (call.rfind("wait ", 0) != 0) {
+            return;
         }
+        const std::size_t before = w.shell.calls.size();
+        timer_message(w.app, w.shell, kRetryTick);
+        timer_message(w.app, w.shell, kBridgeTick);
+        manual_reconnect(w.app, w.shell);
+        EXPECT_EQ(w.shell.calls.size(), before) << "something started inside " << call;
+        ++strays;
     };
+    w.start();  // waiting, retry armed
 
     // A retry, "Run!", and a stray bridge tick whose automatic reconnect waits.
     const Calls ifly_retry =
         join({{kStopRetry}, kReconnectStart, {kIflyNotOk, kShow, start_retry(2)}});
     w.shell.calls.clear();
-    timer_message(w.app, w.shell, kRetryTick);
+    w.message(kRetryTick);
     expect_calls(w.shell.calls, ifly_retry);
     w.shell.calls.clear();
-    manual_reconnect(w.app, w.shell);
+    w.run();
     expect_calls(w.shell.calls, ifly_retry);
     w.shell.calls.clear();
-    timer_message(w.app, w.shell, kBridgeTick);
+    w.message(kBridgeTick);
     const Calls attempt_ifly = join({kAutoAttempt, kReconnectStart, {kIflyNotOk, kShow}});
     expect_calls(w.shell.calls, join({{kNotOk, kStop, kStopRetry, kShow}, attempt_ifly,
                                       attempt_ifly, {kAutoFailed, start_retry(2)}}));
+    EXPECT_EQ(strays, 6);
     // Start, retry, "Run!", two automatic attempts: five opens, no more.
     EXPECT_TRUE(w.area_name_ends_with(":5")) << w.bridge.client.area_name;
+}
+
+// ---- what catches the eye: the icon's state, the stop notices, the file ---------
+
+TEST(Notices, TheUserIsToldWhenTheBridgeStopsAndOnlyThen) {
+    const std::string code2 =
+        "file code 2: no FSUIPC window; is the simulator or corvane-sim running?";
+    struct Row {
+        const char* name;
+        std::int32_t retry_seconds;
+        std::function<void(World&)> play;
+        Calls notices;
+    };
+    const Row rows[] = {
+        {"start without a simulator", 0, [](World& w) { w.start(); },
+         {code2, "state stopped", "notify Status : FSUIPC NOT OK"}},
+        {"... and with Retry, which goes on trying: no alarm", 3, [](World& w) { w.start(); },
+         {code2}},
+        {"the aircraft data turns invalid: at NOT OK, and once stopped", 0,
+         [](World& w) {
+             start_bridging(w);
+             w.fake.aircraft()->set_data_valid(0);
+             w.tick();
+         },
+         {"state waiting", "notify Status : NOT OK", "state stopped",
+          "notify Status : IFLY NOT OK"}},
+        {"Run! while bridging is no failure", 0,
+         [](World& w) {
+             start_bridging(w);
+             w.run();
+         },
+         {"state waiting", "state bridging"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        World w(settings_with(20, 0, row.retry_seconds));
+        row.play(w);
+        expect_calls(w.shell.notices, row.notices);
+    }
 }
 
 }  // namespace

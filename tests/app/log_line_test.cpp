@@ -1,8 +1,10 @@
 // The log file's line: every field zero-padded to its ISO 8601 width, the
-// status text unchanged, one CR LF; and where a relative LogFile path points.
+// status text unchanged, one CR LF; the run's header line with the settings
+// in effect; and where a relative LogFile path points.
 #include <gtest/gtest.h>
 
 #include "app/log_line.h"
+#include "common/version.h"
 
 namespace corvane::app {
 namespace {
@@ -21,6 +23,15 @@ TEST(LogLine, TimestampThenTextThenLineBreak) {
     for (const auto& row : rows) {
         EXPECT_EQ(timestamped_line(row.time, row.text), row.expected);
     }
+}
+
+TEST(LogLine, HeaderNamesVersionIniAndTheSettingsInEffect) {
+    const Settings settings =
+        read_settings_text("[General]\nSpeed=250\nRetry=5\nTray=1\n[Minimize]\nScreen=0x1\n");
+    EXPECT_EQ(run_header(settings, "C:\\Cockpit \xC3\x9C\\corvane.ini"),
+              "Corvane " CORVANE_VERSION ", settings from C:\\Cockpit \xC3\x9C\\corvane.ini: "
+              "Speed=100 Screen=1 Retry=5 Tray=1");
+    EXPECT_EQ(read_settings_text("[General]\nTray=yes\n").tray_flag, 0);
 }
 
 TEST(LogLine, RelativePathIsTakenFromTheFolderOfTheIniThatNamedIt) {

@@ -622,12 +622,12 @@ void resources(Checks& t) {
         DestroyMenu(menu);
     }
 
-    t.begin("resources: icons 107 and 108, eight images each");
+    t.begin("resources: icons 107 and 108 and the notification area's 110-112, eight images each");
     // The resource compilers may store a group's entries in any order.
     Lines images = {"16x16:4",  "32x32:4",  "16x16:8", "32x32:8",
                     "48x48:8", "16x16:32", "32x32:32", "48x48:32"};
     std::sort(images.begin(), images.end());
-    for (int id : {107, 108}) {
+    for (int id : {107, 108, 110, 111, 112}) {
         t.row("icon %d", id);
         const unsigned char* data = nullptr;
         std::size_t size = 0;

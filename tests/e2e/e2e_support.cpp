@@ -11,6 +11,8 @@ namespace {
 
 constexpr DWORD kGetTextTimeoutMs = 2000;
 constexpr DWORD kKillWaitMs = 10000;
+constexpr DWORD kCorvaneWindowMs = 20000;
+constexpr DWORD kCorvaneExitMs = 10000;
 constexpr std::size_t kFormatCapacity = 512;
 constexpr std::size_t kTextCapacity = 65536;
 constexpr std::size_t kClassCapacity = 256;
@@ -406,6 +408,23 @@ std::string read_file(const std::string& path) {
     }
     CloseHandle(file);
     return contents;
+}
+
+bool CorvaneRun::launch(Checks& t, const std::string& settings) {
+    const std::string path = app_path();
+    if (!E2E_CHECK(t, !path.empty()) || !E2E_CHECK(t, folder.write_file("corvane.ini", settings)) ||
+        !E2E_CHECK(t, process.start(path, folder.path()))) {
+        return false;
+    }
+    window = process.wait_window(kMainWindowClass, kCorvaneWindowMs);
+    return E2E_CHECK(t, window != nullptr);
+}
+
+void CorvaneRun::exit(Checks& t) {
+    E2E_CHECK(t, press_button(window, kExitButtonId));
+    DWORD code = 1;
+    E2E_CHECK(t, process.wait_exit(kCorvaneExitMs, &code));
+    E2E_CHECK_EQ(t, code, 0);
 }
 
 void AppProcess::kill() {

@@ -284,6 +284,19 @@ private:
 // empty when it cannot be read.
 std::string read_file(const std::string& path);
 
+// corvane.exe in a fresh folder of its own.
+struct CorvaneRun {
+    TempFolder folder;
+    AppProcess process;
+    HWND window = nullptr;
+
+    // Writes settings as the folder's corvane.ini, starts corvane.exe there
+    // and waits for its main window; false (after a failed check) otherwise.
+    bool launch(Checks& t, const std::string& settings);
+    // Presses "Exit!" and checks that the process ends with exit code 0.
+    void exit(Checks& t);
+};
+
 // ---------------------------------------------------------------------------
 // Windows of another process
 // ---------------------------------------------------------------------------

@@ -174,7 +174,7 @@ void check_settings(Checks& t, const fs::path& path) {
     t.expect(read.tick_period_ms == defaults.tick_period_ms &&
                  read.start_minimised_flag == defaults.start_minimised_flag &&
                  read.retry_seconds == defaults.retry_seconds &&
-                 read.log_file == defaults.log_file,
+                 read.tray_flag == defaults.tray_flag && read.log_file == defaults.log_file,
              "the settings reader gives the defaults");
     t.expect(reader.HasValue(corvane::app::kSpeedSection, corvane::app::kSpeedKey) &&
                  reader.HasValue(corvane::app::kMinimizeSection, corvane::app::kMinimizeKey),

@@ -178,13 +178,30 @@ public:
         ++calls;
         timer_running = false;
     }
-    void sleep(std::uint32_t) override { ++calls; }
     void start_retry_timer(std::uint32_t) override { ++calls; }
     void stop_retry_timer() override { ++calls; }
+    void start_wait(std::uint32_t) override {
+        ++calls;
+        waiting = true;
+    }
+    void stop_wait() override { waiting = false; }
+    void repaint() override { ++calls; }
+    void note_in_log_file(const char*) override { ++calls; }
+    void show_state(app::BridgeState state) override {
+        ++calls;
+        shown_state = state;
+    }
+    void notify_stop(const char*) override {
+        ++calls;
+        ++stop_notices;
+    }
 
     std::uint64_t calls = 0;
     std::uint64_t automatic_attempts = 0;
+    std::uint64_t stop_notices = 0;
     bool timer_running = false;
+    bool waiting = false;
+    app::BridgeState shown_state = app::BridgeState::Waiting;
     const char* last_status = "";
 };
 
@@ -289,6 +306,8 @@ struct BridgeMachine::State {
     TraceEntry trace[kTraceLength] = {};
     std::uint64_t notes = 0;
     bool failed = false;
+    bool was_stopped = false;
+    std::uint64_t notices_seen = 0;
     char failure[512] = {};
 
     // ---- reporting ------------------------------------------------------------------
@@ -419,12 +438,24 @@ struct BridgeMachine::State {
 
         app::open_links(app);
         app::first_connection_check(app, shell);
+        run_waits();
         if (!shell.timer_running) {
             fail("a healthy start did not start the bridge (\"%s\")", shell.last_status);
             return;
         }
         tick();
         check_after_step();
+    }
+
+    // A sequence's waits end one after the other while the world stands still,
+    // as the user-interface thread once slept through them.
+    void run_waits() {
+        while (shell.waiting && !failed) {
+            if (!app::sequence_under_way(app)) {
+                fail("a wait runs outside a sequence");
+            }
+            app::timer_message(app, shell, app::kWaitTimerId);
+        }
     }
 
     // ---- steps --------------------------------------------------------------------
@@ -445,6 +476,7 @@ struct BridgeMachine::State {
             app::timer_step(app, shell);
             allocations = scope.allocations();
         }
+        run_waits();
         figures.automatic_reconnects += shell.automatic_attempts != attempts ? 1 : 0;
         if (!cycle) {
             return;
@@ -682,6 +714,7 @@ struct BridgeMachine::State {
         ++figures.run_presses;
         note(kRun, app.link_status);
         app::manual_reconnect(app, shell);
+        run_waits();
     }
 
     // Everything well again, as a user would set it right; then "Run!" must
@@ -963,6 +996,20 @@ struct BridgeMachine::State {
             fail("the timer %s, but the last status line is \"%s\"",
                  shell.timer_running ? "runs" : "is stopped", shell.last_status);
         }
+        // Never silent: the icon says what the timer does (Retry is off, so
+        // a program not bridging waits for "Run!"), and a step that left the
+        // program stopped told the user so.
+        const app::BridgeState state =
+            shell.timer_running ? app::BridgeState::Bridging : app::BridgeState::Stopped;
+        if (!failed && shell.shown_state != state) {
+            fail("the icon shows state %d, the timer %s", static_cast<int>(shell.shown_state),
+                 shell.timer_running ? "runs" : "is stopped");
+        }
+        if (!failed && !shell.timer_running && !was_stopped && shell.stop_notices == notices_seen) {
+            fail("the bridge stopped (\"%s\") and nobody was told", shell.last_status);
+        }
+        was_stopped = !shell.timer_running;
+        notices_seen = shell.stop_notices;
         // Records of this step are done with; their capacity stays, so the
         // next tick does not allocate for them.
         fake.posts.clear();
