@@ -87,6 +87,19 @@ bool wait_for_count(HWND window, const char* line, std::size_t count) {
     return wait_until([&] { return log_count(window, line) >= count; }, kTimeoutMs);
 }
 
+// With no command pending, the step counter moves up to position: exactly
+// one step-up command reaches the aircraft, and no other comes after it.
+void expect_one_step_posted(Checks& t, SimHost& sim, std::uint8_t position) {
+    sim_set_u8(sim, kStepCounter, position);
+    E2E_CHECK(t, wait_for_commands(sim, 1, kTimeoutMs));
+    E2E_CHECK(t, wait_for_exchanges(sim, 5, kTimeoutMs));
+    E2E_CHECK(t, sim.sync_posts(kPostArrivalMs));
+    const std::vector<sim::PostedCommand> posted = sim_commands(sim);
+    if (E2E_CHECK_EQ(t, posted.size(), 1)) {
+        E2E_CHECK_EQ(t, posted[0].command, 628);
+    }
+}
+
 void simulator_restart(Checks& t) {
     t.begin("corvane.exe bridging a still cockpit");
     SimHost sim;
@@ -141,14 +154,7 @@ void simulator_restart(Checks& t) {
     E2E_CHECK_EQ(t, sim_commands(sim).size(), 0);
 
     t.begin("one step of a step counter reaches the new simulator window as one post");
-    sim_set_u8(sim, kStepCounter, 1);
-    E2E_CHECK(t, wait_for_commands(sim, 1, kTimeoutMs));
-    E2E_CHECK(t, wait_for_exchanges(sim, 5, kTimeoutMs));
-    E2E_CHECK(t, sim.sync_posts(kPostArrivalMs));
-    const std::vector<sim::PostedCommand> posted = sim_commands(sim);
-    if (E2E_CHECK_EQ(t, posted.size(), 1)) {
-        E2E_CHECK_EQ(t, posted[0].command, 628);
-    }
+    expect_one_step_posted(t, sim, 1);
 
     E2E_CHECK(t, press_button(window, kExitButtonId));
     DWORD code = 1;
@@ -166,28 +172,6 @@ void show_climb(SimHost& sim, bool climbing) {
     });
 }
 
-struct Corvane {
-    TempFolder folder;
-    AppProcess process;
-    HWND window = nullptr;
-
-    bool start(Checks& t) {
-        const std::string path = app_path();
-        if (!E2E_CHECK(t, !path.empty()) || !E2E_CHECK(t, folder.write_file("corvane.ini", kSettings)) ||
-            !E2E_CHECK(t, process.start(path, folder.path()))) {
-            return false;
-        }
-        window = process.wait_window(kMainWindowClass, kTimeoutMs);
-        return E2E_CHECK(t, window != nullptr) && E2E_CHECK(t, wait_for_count(window, kOk, 1));
-    }
-    void exit(Checks& t) {
-        E2E_CHECK(t, press_button(window, kExitButtonId));
-        DWORD code = 1;
-        E2E_CHECK(t, process.wait_exit(kTimeoutMs, &code));
-        E2E_CHECK_EQ(t, code, 0);
-    }
-};
-
 void corvane_restart(Checks& t) {
     t.begin("Corvane bridging a climb; the panels turn a step counter and the altitude knob");
     SimHost sim;
@@ -199,8 +183,8 @@ void corvane_restart(Checks& t) {
     sim_set_u16(sim, kCommandWord, kNoCommand);
     std::vector<std::uint8_t> level;
     {
-        Corvane first;
-        if (!first.start(t)) {
+        CorvaneRun first;
+        if (!first.launch(t, kSettings) || !E2E_CHECK(t, wait_for_count(first.window, kOk, 1))) {
             return;
         }
         // Its first read, the counters' baseline, is done.
@@ -225,8 +209,8 @@ void corvane_restart(Checks& t) {
     sim.with_aircraft([](sim::AircraftModel* aircraft) { aircraft->clear_commands(); });
 
     t.begin("started again: the block is what the aircraft shows, nothing is replayed");
-    Corvane second;
-    if (!second.start(t)) {
+    CorvaneRun second;
+    if (!second.launch(t, kSettings) || !E2E_CHECK(t, wait_for_count(second.window, kOk, 1))) {
         return;
     }
     E2E_CHECK(t, wait_until([&] { return exported_bytes(sim) == level; }, kTimeoutMs));
@@ -235,14 +219,7 @@ void corvane_restart(Checks& t) {
     E2E_CHECK_EQ(t, sim_commands(sim).size(), 0);
 
     t.begin("the next step of the step counter is one post");
-    sim_set_u8(sim, kStepCounter, 4);
-    E2E_CHECK(t, wait_for_commands(sim, 1, kTimeoutMs));
-    E2E_CHECK(t, wait_for_exchanges(sim, 5, kTimeoutMs));
-    E2E_CHECK(t, sim.sync_posts(kPostArrivalMs));
-    const std::vector<sim::PostedCommand> posted = sim_commands(sim);
-    if (E2E_CHECK_EQ(t, posted.size(), 1)) {
-        E2E_CHECK_EQ(t, posted[0].command, 628);
-    }
+    expect_one_step_posted(t, sim, 4);
     second.exit(t);
 }
 
