@@ -16,8 +16,9 @@ constexpr DWORD kReadChunk = 1 << 20;
 bool read_whole_file(const WideText& path, std::string& text) {
     // Shared for writing too, so that an editor holding the file open does
     // not keep Corvane from starting.
-    const HANDLE file = CreateFileW(wide_ptr(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        CreateFileW(wide_ptr(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -29,9 +30,8 @@ bool read_whole_file(const WideText& path, std::string& text) {
         while (ok && done < text.size()) {
             const std::size_t left = text.size() - done;
             DWORD got = 0;
-            ok = ReadFile(file, &text[done], static_cast<DWORD>(left < kReadChunk ? left : kReadChunk),
-                          &got, nullptr) &&
-                 got > 0;
+            const DWORD chunk = static_cast<DWORD>(left < kReadChunk ? left : kReadChunk);
+            ok = ReadFile(file, &text[done], chunk, &got, nullptr) && got > 0;
             done += got;
         }
     }
@@ -45,10 +45,13 @@ wchar_t* wide_buffer(WideText& text) { return reinterpret_cast<wchar_t*>(&text[0
 WideText current_folder_file() {
     const wchar_t* name = reinterpret_cast<const wchar_t*>(kSettingsFileName);
     WideText path(MAX_PATH, u'\0');
-    DWORD length = GetFullPathNameW(name, static_cast<DWORD>(path.size()), wide_buffer(path), nullptr);
+    const auto full_path = [&] {
+        return GetFullPathNameW(name, static_cast<DWORD>(path.size()), wide_buffer(path), nullptr);
+    };
+    DWORD length = full_path();
     if (length >= path.size()) {
         path.resize(length);
-        length = GetFullPathNameW(name, static_cast<DWORD>(path.size()), wide_buffer(path), nullptr);
+        length = full_path();
     }
     path.resize(length < path.size() ? length : 0);
     return path.empty() ? WideText(kSettingsFileName) : path;
@@ -58,9 +61,10 @@ WideText current_folder_file() {
 WideText program_folder_file() {
     WideText path(MAX_PATH, u'\0');
     DWORD length = 0;
-    while ((length = GetModuleFileNameW(nullptr, wide_buffer(path), static_cast<DWORD>(path.size()))) ==
-               path.size() &&
-           path.size() < kLongestPath) {
+    const auto module_path = [&] {
+        return GetModuleFileNameW(nullptr, wide_buffer(path), static_cast<DWORD>(path.size()));
+    };
+    while ((length = module_path()) == path.size() && path.size() < kLongestPath) {
         path.resize(path.size() * 2);
     }
     const std::size_t folder_end = path.find_last_of(u"\\/", length);
