@@ -158,11 +158,6 @@ void reset_command_state(CommandState& state) {
     state.value_baseline_pending = true;
 }
 
-bool commands_to_post(const CommandState& s) {
-    return s.command_word >= 0 || static_cast<std::uint16_t>(s.value_byte) != s.last_value_byte ||
-           std::memcmp(s.step_counter, s.step_last_seen, sizeof s.step_counter) != 0 ||
-           std::memcmp(s.knob_counter, s.knob_last_seen, sizeof s.knob_counter) != 0;
-}
 
 int queue_command_reads_and_exchange(CommandContext& c) {
     CommandState& s = c.state;
@@ -207,17 +202,30 @@ int queue_command_reads_and_exchange(CommandContext& c) {
 
 namespace {
 
-// Nearly every cycle finds nothing to do: no counter moved, no command word,
-// the value byte as posted, no knob on hold. Said in a few wide compares.
-bool nothing_to_handle(const CommandState& s) {
+// Whether the last read calls for a post: a command word, a value byte other
+// than the last posted one, a counter that moved. Nearly every cycle finds
+// none of them, said in a few wide compares.
+bool commands_to_post(const CommandState& s) {
+    return s.command_word >= 0 || static_cast<std::uint16_t>(s.value_byte) != s.last_value_byte ||
+           std::memcmp(s.step_counter, s.step_last_seen, sizeof s.step_counter) != 0 ||
+           std::memcmp(s.knob_counter, s.knob_last_seen, sizeof s.knob_counter) != 0;
+}
+
+bool any_hold(const CommandState& s) {
     static constexpr std::int16_t kNoHold[kKnobCount] = {};
-    return !commands_to_post(s) && std::memcmp(s.hold, kNoHold, sizeof s.hold) == 0;
+    return std::memcmp(s.hold, kNoHold, sizeof s.hold) != 0;
 }
 
 }  // namespace
 
 void handle_commands(CommandContext& c) {
-    if (nothing_to_handle(c.state)) {
+    // A knob still on hold with nothing moved posts nothing, but its hold
+    // counts down.
+    const bool to_post = commands_to_post(c.state);
+    if (!to_post && !any_hold(c.state)) {
+        return;
+    }
+    if (to_post && !aircraft::simulator_alive(c.link, c.os)) {
         return;
     }
     handle_value_byte(c);

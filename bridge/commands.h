@@ -60,7 +60,7 @@ struct CommandContext {
     fsuipc::Client& client;
     std::int32_t& link_result_code;
     Os& os;
-    const aircraft::Link& link;
+    aircraft::Link& link;  // a simulator window found gone is forgotten here
     const aircraft::Snapshots& blocks;
     const data_export::DisplayValues& displays;
 };
@@ -71,17 +71,15 @@ struct CommandContext {
 // counters and the value byte.
 void reset_command_state(CommandState& state);
 
-// Whether the last read calls for a post: a command word, a value byte other
-// than the last posted one, a counter that moved. A knob still on hold with
-// nothing moved posts nothing.
-bool commands_to_post(const CommandState& state);
-
 // Wrapped difference of an 8-bit counter: -127..+128, the difference modulo 256.
 std::int32_t wrapped_difference(std::int32_t now, std::int32_t last_seen);
 
 // Stage 6: queue the reads of 0x9400, 0x94F0..0x94FB and 0x9428 and exchange.
 int queue_command_reads_and_exchange(CommandContext& context);
-// Stage 7: post what the reads call for.
+// Stage 7: post what the reads call for. Posts go only to a live simulator
+// window: one that no longer exists (asked only when there is something to
+// post, not every tick) is forgotten, and nothing is handled, so what waits
+// is acted upon once the next open of the aircraft link finds the window.
 void handle_commands(CommandContext& context);
 
 }  // namespace corvane::bridge

@@ -67,12 +67,8 @@ std::int32_t run_cycle(Bridge& bridge) {
 
     // Without the simulator window or the command message nothing can be
     // posted; the last-seen values stay, so what accumulates meanwhile is
-    // acted upon in the first cycle in which both are known. A window that
-    // no longer exists counts as unknown from then on (asked only when there
-    // is something to post, not every tick): posts into it would be lost.
-    if (aircraft::simulator_known(bridge.link) &&
-        (!commands_to_post(bridge.commands) ||
-         aircraft::simulator_alive(bridge.link, bridge.os))) {
+    // acted upon in the first cycle in which both are known.
+    if (aircraft::simulator_known(bridge.link)) {
         handle_commands(commands);
     }
 
