@@ -140,16 +140,16 @@ std::vector<Field> make_fields(const Labels& labels) {
     return fields;
 }
 
-OffsetText offset_text(const Field& field, bool with_prefix) {
+OffsetText offset_text(const bridge::OffsetEntry& entry, bool with_prefix) {
     const char* prefix = with_prefix ? "0x" : "";
     OffsetText out;
-    if (field.entry.kind == OffsetKind::AnnunciatorField) {
+    if (entry.kind == OffsetKind::AnnunciatorField) {
         std::snprintf(out.text, sizeof out.text, "%s%04X&%s%02X", prefix,
-                      static_cast<unsigned>(field.entry.offset), prefix,
-                      static_cast<unsigned>(field.entry.mask));
+                      static_cast<unsigned>(entry.offset), prefix,
+                      static_cast<unsigned>(entry.mask));
     } else {
         std::snprintf(out.text, sizeof out.text, "%s%04X", prefix,
-                      static_cast<unsigned>(field.entry.offset));
+                      static_cast<unsigned>(entry.offset));
     }
     return out;
 }

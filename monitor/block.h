@@ -50,12 +50,16 @@ struct Field {
 // annunciator byte, the fields of it that the labels name (Section::Lamps).
 std::vector<Field> make_fields(const Labels& labels);
 
-// The offset as a change line and the live view show it: "0x943A" and
-// "943A", or for a lamp its byte and mask, "0x9402&0x04" and "9402&04".
+// The offset as a change line, the live view and labels.csv show it:
+// "0x943A" and "943A", or for a lamp its byte and mask, "0x9402&0x04" and
+// "9402&04".
 struct OffsetText {
     char text[16] = {};
 };
-OffsetText offset_text(const Field& field, bool with_prefix);
+OffsetText offset_text(const bridge::OffsetEntry& entry, bool with_prefix);
+inline OffsetText offset_text(const Field& field, bool with_prefix) {
+    return offset_text(field.entry, with_prefix);
+}
 
 // The field that starts at offset, or nullptr.
 const Field* find_field(const std::vector<Field>& fields, std::uint32_t offset);

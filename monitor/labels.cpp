@@ -299,13 +299,6 @@ std::string labels_template() {
         "# read. Columns may be separated by ; instead. Lines starting with # are skipped.\n"
         "offset,label,carries\n";
     for (const bridge::OffsetEntry& e : bridge::offset_map_rows()) {
-        char key[24];
-        if (e.kind == bridge::OffsetKind::AnnunciatorField) {
-            std::snprintf(key, sizeof key, "0x%04X%c0x%02X", static_cast<unsigned>(e.offset), kMaskMark,
-                          static_cast<unsigned>(e.mask));
-        } else {
-            std::snprintf(key, sizeof key, "0x%04X", static_cast<unsigned>(e.offset));
-        }
         // Annunciator bytes and fields have the program's generic names; they name no lamp.
         const bool annunciator =
             e.kind == bridge::OffsetKind::Annunciator || e.kind == bridge::OffsetKind::AnnunciatorField;
@@ -313,7 +306,8 @@ std::string labels_template() {
         const std::string carries =
             std::string(e.direction == bridge::Direction::PanelReads ? "panel reads " : "panel writes ") +
             bridge::type_text(e.type) + ": " + e.source + "; " + e.scaling;
-        text += std::string(key) + kComma + quoted(label) + kComma + quoted(carries) + "\n";
+        text += std::string(offset_text(e, true).text) + kComma + quoted(label) + kComma +
+                quoted(carries) + "\n";
     }
     return text;
 }
