@@ -69,26 +69,43 @@ bool scaled(const OffsetEntry& e) {
     return e.kind == OffsetKind::Panel && panel_scale(e) != data_export::kUnscaled;
 }
 
-// The row of the display at offset, and of the panel value from an SDK1
-// field: the helpers read them by their constants.
-const OffsetEntry& display_row(const std::vector<OffsetEntry>& rows, std::uint32_t offset) {
+// The first row that is() holds for; the helpers read rows by their constants.
+template <typename Is>
+const OffsetEntry& find_row(const std::vector<OffsetEntry>& rows, Is&& is) {
     static const OffsetEntry kNone;
     for (const OffsetEntry& e : rows) {
-        if (e.kind == OffsetKind::Display && e.offset == offset) {
+        if (is(e)) {
             return e;
         }
     }
     return kNone;
 }
 
+const OffsetEntry& display_row(const std::vector<OffsetEntry>& rows, std::uint32_t offset) {
+    return find_row(rows, [offset](const OffsetEntry& e) {
+        return e.kind == OffsetKind::Display && e.offset == offset;
+    });
+}
+
 const OffsetEntry& panel_row(const std::vector<OffsetEntry>& rows, std::uint32_t source) {
-    static const OffsetEntry kNone;
-    for (const OffsetEntry& e : rows) {
-        if (e.kind == OffsetKind::Panel && kPanelRows[static_cast<std::size_t>(e.index)].source == source) {
-            return e;
+    return find_row(rows, [source](const OffsetEntry& e) {
+        return e.kind == OffsetKind::Panel &&
+               kPanelRows[static_cast<std::size_t>(e.index)].source == source;
+    });
+}
+
+// Both files list their constants alike: each group's heading, then its rows
+// in offset order.
+template <typename Heading, typename Row>
+void for_each_group(const std::vector<OffsetEntry>& rows, Heading&& heading, Row&& row) {
+    for (const Group& group : kGroups) {
+        heading(group.heading);
+        for (const OffsetEntry& e : rows) {
+            if (group.holds(e.kind)) {
+                row(e);
+            }
         }
     }
-    return kNone;
 }
 
 // The vertical speed window is the display that the sign-adjusted knob builds on.
@@ -121,21 +138,18 @@ void lua_define(std::string& text, const std::string& name, const std::string& v
 }
 
 void lua_constants(std::string& text, const std::vector<OffsetEntry>& rows) {
-    for (const Group& group : kGroups) {
+    const auto heading = [&text](const char* lines) {
         text += "\n";
-        lua_comment(text, group.heading);
-        for (const OffsetEntry& e : rows) {
-            if (!group.holds(e.kind)) {
-                continue;
-            }
-            const std::string value =
-                e.kind == OffsetKind::AnnunciatorField
-                    ? format("{offset = 0x%04X, mask = 0x%02X, shift = %d, states = %d}", e.offset,
-                             e.mask, e.shift, e.states)
-                    : format("0x%04X", e.offset);
-            lua_define(text, e.symbol, value, about(e));
-        }
-    }
+        lua_comment(text, lines);
+    };
+    for_each_group(rows, heading, [&text](const OffsetEntry& e) {
+        const std::string value =
+            e.kind == OffsetKind::AnnunciatorField
+                ? format("{offset = 0x%04X, mask = 0x%02X, shift = %d, states = %d}", e.offset,
+                         e.mask, e.shift, e.states)
+                : format("0x%04X", e.offset);
+        lua_define(text, e.symbol, value, about(e));
+    });
 }
 
 std::string lua_divisors(const std::vector<OffsetEntry>& rows) {
@@ -299,29 +313,26 @@ void c_define(std::string& text, const std::string& name, const std::string& val
 }
 
 void c_constants(std::string& text, const std::vector<OffsetEntry>& rows) {
-    for (const Group& group : kGroups) {
+    const auto heading = [&text](const char* lines) {
         text += "\n/* ";
-        for (const char* c = group.heading; *c != '\0'; ++c) {
+        for (const char* c = lines; *c != '\0'; ++c) {
             text += *c == '\n' ? std::string("\n   ") : std::string(1, *c);
         }
         text += " */\n";
-        for (const OffsetEntry& e : rows) {
-            if (!group.holds(e.kind)) {
-                continue;
-            }
-            if (e.kind == OffsetKind::AnnunciatorField) {
-                c_define(text, e.symbol,
-                         format("CORVANE_FIELD(0x%04Xu, 0x%02Xu, %du)", e.offset, e.mask, e.shift),
-                         about(e));
-                continue;
-            }
-            c_define(text, e.symbol, format("0x%04Xu", e.offset), about(e));
-            c_define(text, e.symbol + "_SIZE", format("%uu", e.size), "");
-            if (scaled(e)) {
-                c_define(text, e.symbol + "_SCALE", format("%g", panel_scale(e)), "divide by it");
-            }
+    };
+    for_each_group(rows, heading, [&text](const OffsetEntry& e) {
+        if (e.kind == OffsetKind::AnnunciatorField) {
+            c_define(text, e.symbol,
+                     format("CORVANE_FIELD(0x%04Xu, 0x%02Xu, %du)", e.offset, e.mask, e.shift),
+                     about(e));
+            return;
         }
-    }
+        c_define(text, e.symbol, format("0x%04Xu", e.offset), about(e));
+        c_define(text, e.symbol + "_SIZE", format("%uu", e.size), "");
+        if (scaled(e)) {
+            c_define(text, e.symbol + "_SCALE", format("%g", panel_scale(e)), "divide by it");
+        }
+    });
 }
 
 }  // namespace
