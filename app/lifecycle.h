@@ -161,6 +161,9 @@ struct App {
     // What the shell was last told, and the failure line not yet told.
     BridgeState shown_state = BridgeState::Waiting;
     const char* unreported_failure = nullptr;
+    // A job that exchanges with the offset server (a cycle, a reconnect's
+    // open) is under way: nothing else may touch the bridge until it ends.
+    bool exchange_in_flight = false;
 };
 
 // Start-up: open the FSUIPC link and, if that worked, the aircraft link; the
@@ -193,6 +196,8 @@ void wait_elapsed(App& app, Shell& shell);
 // True from the start of a sequence (the LOADING wait, a reconnect, the
 // automatic reconnect) until its outcome is logged.
 bool sequence_under_way(const App& app);
+// True while an exchange (or an open's handshake) is under way.
+inline bool exchange_in_flight(const App& app) { return app.exchange_in_flight; }
 // The program is about to stop on a failure (an error box comes up): no
 // timer may start a cycle, a retry or the rest of a sequence behind the box.
 void stop_timers(App& app, Shell& shell);

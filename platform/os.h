@@ -56,6 +56,10 @@ public:
                       std::intptr_t lparam) = 0;
     virtual void sleep(std::uint32_t milliseconds) = 0;
     virtual std::uint32_t process_id() = 0;
+    // A monotonic clock in microseconds (QueryPerformanceCounter): what the
+    // core times by itself is timed by this, never by counting ticks, since
+    // Windows may tick slower than asked.
+    virtual std::uint64_t now_microseconds() = 0;
 };
 
 }  // namespace corvane

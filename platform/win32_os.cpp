@@ -103,4 +103,15 @@ void Win32Os::sleep(std::uint32_t milliseconds) { Sleep(milliseconds); }
 
 std::uint32_t Win32Os::process_id() { return GetCurrentProcessId(); }
 
+std::uint64_t Win32Os::now_microseconds() {
+    LARGE_INTEGER frequency;
+    LARGE_INTEGER counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    const auto ticks = static_cast<std::uint64_t>(counter.QuadPart);
+    const auto per_second = static_cast<std::uint64_t>(frequency.QuadPart);
+    // Whole seconds and the rest apart, so the product cannot overflow.
+    return ticks / per_second * 1000000u + ticks % per_second * 1000000u / per_second;
+}
+
 }  // namespace corvane

@@ -35,6 +35,7 @@ public:
               std::intptr_t lparam) override;
     void sleep(std::uint32_t milliseconds) override;
     std::uint32_t process_id() override;
+    std::uint64_t now_microseconds() override;
 
 private:
     std::uint32_t last_error_ = 0;

@@ -56,6 +56,7 @@ public:
     }
     void sleep(std::uint32_t ms) override { fake_.sleep(ms); }
     std::uint32_t process_id() override { return fake_.process_id(); }
+    std::uint64_t now_microseconds() override { return fake_.now_microseconds(); }
 
 private:
     template <typename List, typename T>

@@ -474,7 +474,12 @@ void FakeOs::post(Handle window, std::uint32_t message, std::uintptr_t wparam,
     }
 }
 
-void FakeOs::sleep(std::uint32_t milliseconds) { sleeps.push_back(milliseconds); }
+void FakeOs::sleep(std::uint32_t milliseconds) {
+    sleeps.push_back(milliseconds);
+    clock_microseconds += std::uint64_t{milliseconds} * 1000u;
+}
+
+std::uint64_t FakeOs::now_microseconds() { return clock_microseconds; }
 
 std::uint32_t FakeOs::process_id() { return process_id_value; }
 

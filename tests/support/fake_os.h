@@ -94,6 +94,9 @@ public:
     std::size_t register_message_calls = 0;
     std::vector<std::string> created_mapping_names;  // every create_mapping name, in order
     std::uint32_t process_id_value = 0x1F40;
+    // The clock of now_microseconds(); a test moves it, and every sleep()
+    // moves it by the time slept.
+    std::uint64_t clock_microseconds = 0;
     // The last send attempt as made (window, message, wParam, lParam) and its timeout.
     RecordedPost last_send{};
     std::uint32_t last_send_timeout_ms = 0;
@@ -131,6 +134,7 @@ public:
               std::intptr_t lparam) override;
     void sleep(std::uint32_t milliseconds) override;
     std::uint32_t process_id() override;
+    std::uint64_t now_microseconds() override;
 
 private:
     struct Impl;
