@@ -67,9 +67,10 @@ void tick_line(const TickStats& stats, const char* label, std::int32_t speed, ch
     char slowest[24];
     milliseconds_text(interval_at(stats, 500), median, sizeof median);
     milliseconds_text(interval_at(stats, 990), slowest, sizeof slowest);
+    const char* plural = stats.cycles == 1 ? "" : "s";
     std::snprintf(line, size, "%s: %llu cycle%s, interval median %s, slowest 1 %% %s (Speed=%d)",
-                  label, static_cast<unsigned long long>(stats.cycles), stats.cycles == 1 ? "" : "s",
-                  median, slowest, static_cast<int>(speed));
+                  label, static_cast<unsigned long long>(stats.cycles), plural, median, slowest,
+                  static_cast<int>(speed));
 }
 
 }  // namespace corvane::app
