@@ -308,12 +308,13 @@ void MainWindow::put_up_tray_icon() {
 }
 
 // Windows may end the process once this returns, so everything Exit! leads
-// to happens here; the quit ends the loop should the process go on.
+// to happens here, and nothing can be pressed any more; the quit ends the
+// loop should the process go on.
 LRESULT MainWindow::end_session(UINT, WPARAM wparam, LPARAM) {
     if (wparam != FALSE) {
         KillTimer(window_, kTrayIconRetryTimer);
+        stop();
         app::end_of_process(app_, *this);
-        tray_.remove();
         PostQuitMessage(0);
     }
     return 0;

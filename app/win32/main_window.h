@@ -42,11 +42,12 @@ public:
     // window could not be created; the caller shows the boxes.
     bool create(HINSTANCE instance, const char* class_name, const char* title);
 
-    // The program stops on a failure: every timer, so that no cycle, no
-    // retry and no rest of a reconnect runs behind an error box, and the
-    // notification-area icon. The window takes no more input: the box has
-    // no owner (an owner minimised or in the icon would hide it), so Run!
-    // would otherwise stay clickable while its modal loop runs.
+    // The program stops on a failure or with the Windows session: every
+    // timer, so that no cycle, no retry and no rest of a reconnect runs
+    // behind an error box, and the notification-area icon. The window takes
+    // no more input: the box has no owner (an owner minimised or in the
+    // icon would hide it), so Run! would otherwise stay clickable while its
+    // modal loop runs.
     void stop();
 
     HWND handle() const { return window_; }
