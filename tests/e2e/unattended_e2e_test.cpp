@@ -178,28 +178,20 @@ void without_retry_only_run(Checks& t) {
     DWORD code = 1;
     E2E_CHECK(t, program.process.wait_exit(kExitTimeoutMs, &code));
     E2E_CHECK_EQ(t, code, 0);
+    // The last lines: the tick of the bridging that ended, then the run's.
     file_lines = log_lines(read_file(path));
-    const char* const labels[] = {"tick", "tick since start"};
-    for (std::size_t i = 0; i < 2; ++i) {
-        const std::string line =
-            file_lines.size() >= 2 ? file_lines[file_lines.size() - 2 + i] : std::string();
-        t.row("%s", line.c_str());
-        const std::size_t stamp_end = line.find(' ') + 1;
-        unsigned cycles = 0;
-        float median = 0;
-        float slowest = 0;
-        char speed[16] = {};
-        const std::string format = std::string(labels[i]) +
-                                   ": %u cycles, interval median %f ms, slowest 1 %% %f ms %15s";
-        E2E_CHECK_EQ(t, std::sscanf(line.c_str() + stamp_end, format.c_str(), &cycles, &median,
-                                    &slowest, speed), 4);
-        E2E_CHECK_STR(t, speed, "(Speed=20)");
-        E2E_CHECK(t, cycles >= 10);
-        // Wine's timers keep the period; a machine shared with builds may
-        // be late now and then.
-        E2E_CHECK(t, median >= 15.0f && median <= 25.0f);
-        E2E_CHECK(t, slowest >= median);
-    }
+    const std::size_t count = file_lines.size();
+    E2E_CHECK(t, count > 2 && file_lines[count - 2].find(" tick: ") != std::string::npos);
+    const std::string last = count > 0 ? file_lines.back() : std::string();
+    unsigned cycles = 0;
+    float median = 0;
+    float slowest = 0;
+    E2E_CHECK_EQ(t, std::sscanf(last.c_str(), "%*s tick since start: %u cycles, interval median %f "
+                                "ms, slowest 1 %% %f ms (Speed=20)", &cycles, &median, &slowest), 3);
+    t.note("%s", last.c_str());
+    // Wine's timers keep the period; a machine shared with builds is late
+    // now and then.
+    E2E_CHECK(t, cycles >= 10 && median >= 15.0f && median <= 25.0f && slowest >= median);
 }
 
 void second_start_while_loading(Checks& t) {
