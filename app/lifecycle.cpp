@@ -26,14 +26,50 @@ int minimised_show_mode(const App& app) {
     return app.start_minimised_flag == kStartMinimised ? kShowMinimised : kShowNormal;
 }
 
-void start_bridge_timer(App& app, Shell& shell) {
-    shell.start_timer(static_cast<std::uint32_t>(app.tick_period_ms));
-    app.bridge_timer_running = true;
+void begin_timer_resolution(App& app) {
+    if (!app.timer_resolution_held) {
+        app.timer_resolution_held = app.bridge.os.begin_timer_resolution(kTimerResolutionMs);
+    }
 }
 
+void end_timer_resolution(App& app) {
+    if (app.timer_resolution_held) {
+        app.bridge.os.end_timer_resolution(kTimerResolutionMs);
+        app.timer_resolution_held = false;
+    }
+}
+
+void note_ticks(App& app, Shell& shell, const TickStats& stats, const char* label) {
+    char line[160];
+    tick_line(stats, label, app.tick_period_ms, line, sizeof line);
+    shell.note_in_log_file(line);
+}
+
+void start_bridge_timer(App& app, Shell& shell) {
+    begin_timer_resolution(app);
+    shell.start_timer(static_cast<std::uint32_t>(app.tick_period_ms));
+    app.bridge_timer_running = true;
+    const std::uint64_t now = app.bridge.os.now_microseconds();
+    clear(app.period_ticks);
+    timer_started(app.period_ticks, now);
+    timer_started(app.run_ticks, now);
+}
+
+// Every stop of a running timer 1 tells the tick it gave, for a user to see
+// (and send) what Windows made of Speed.
 void stop_bridge_timer(App& app, Shell& shell) {
     shell.stop_timer();
+    if (app.bridge_timer_running) {
+        note_ticks(app, shell, app.period_ticks, "tick");
+    }
     app.bridge_timer_running = false;
+    end_timer_resolution(app);
+}
+
+void note_cycle_start(App& app) {
+    const std::uint64_t now = app.bridge.os.now_microseconds();
+    cycle_started(app.period_ticks, now);
+    cycle_started(app.run_ticks, now);
 }
 
 // Every reconnect stops the retry timer first, so no retry can start inside
@@ -157,6 +193,16 @@ void open_links(App& app) { app.link_status = bridge::open_links(app.bridge); }
 
 void close_links(App& app) { bridge::close_links(app.bridge); }
 
+void end_of_process(App& app, Shell& shell) {
+    if (app.ended) {
+        return;
+    }
+    app.ended = true;
+    stop_timers(app, shell);
+    note_ticks(app, shell, app.run_ticks, "tick since start");
+    close_links(app);
+}
+
 bool aircraft_data_valid(App& app) {
     bridge::Bridge& b = app.bridge;
     if (!aircraft::snapshot_sdk1(b.link, b.blocks)) {
@@ -205,6 +251,7 @@ void timer_step(App& app, Shell& shell) {
         return;
     }
     if (app.link_status == kLinksUp) {
+        note_cycle_start(app);
         app.link_status = bridge::run_cycle(app.bridge);
         // An exchange error is only kept: the next tick reconnects.
         if (app.link_status != kAircraftDataNotValid) {

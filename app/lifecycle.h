@@ -18,6 +18,7 @@
 #include <cstdint>
 
 #include "app/settings.h"
+#include "app/tick_stats.h"
 #include "bridge/bridge.h"
 
 namespace corvane::app {
@@ -122,6 +123,9 @@ constexpr std::uint32_t kReconnectWaitMs = 1000;      // every reconnect, before
 constexpr std::uint32_t kAutoreconnectWaitMs = 2000;  // before each automatic attempt
 constexpr int kAutoreconnectAttempts = 2;
 constexpr std::uint32_t kMillisecondsPerSecond = 1000;
+// The system timer resolution asked for while timer 1 runs: without it
+// Windows fires the timer every 15.6 ms at best.
+constexpr std::uint32_t kTimerResolutionMs = 1;
 
 // Where a sequence stands while its wait runs.
 enum class Step : std::uint8_t {
@@ -164,13 +168,26 @@ struct App {
     // A job that exchanges with the offset server (a cycle, a reconnect's
     // open) is under way: nothing else may touch the bridge until it ends.
     bool exchange_in_flight = false;
+    // The timer resolution is asked for exactly while timer 1 runs.
+    bool timer_resolution_held = false;
+    // The intervals between cycle starts: of this bridging period (told
+    // when timer 1 stops) and since the program started (told at its end).
+    TickStats period_ticks;
+    TickStats run_ticks;
+    bool ended = false;  // end_of_process() ran
 };
 
 // Start-up: open the FSUIPC link and, if that worked, the aircraft link; the
 // outcome becomes the link status.
 void open_links(App& app);
-// End of process: the aircraft link, then the FSUIPC link.
+// The aircraft link, then the FSUIPC link.
 void close_links(App& app);
+// The end of the program, whichever way it ends (Exit!, the close box, the
+// end of the Windows session, an unexpected error): timer 1 stops with its
+// tick line, the tick line of the whole run follows (the log file's last
+// line), the timer resolution is given back and both links close. Only the
+// first call does anything.
+void end_of_process(App& app, Shell& shell);
 
 // Refresh the SDK1 block from its view (when open) and test the data-valid
 // field for exactly 1.

@@ -60,6 +60,12 @@ public:
     // core times by itself is timed by this, never by counting ticks, since
     // Windows may tick slower than asked.
     virtual std::uint64_t now_microseconds() = 0;
+    // timeBeginPeriod / timeEndPeriod: the system timer's resolution the
+    // process asks for while timer 1 runs, since Windows fires a window timer
+    // only on that resolution (15.6 ms unless asked). begin is false when the
+    // request was refused, and such a request is never ended.
+    virtual bool begin_timer_resolution(std::uint32_t milliseconds) = 0;
+    virtual void end_timer_resolution(std::uint32_t milliseconds) = 0;
 };
 
 }  // namespace corvane

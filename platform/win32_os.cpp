@@ -7,6 +7,8 @@
 
 #include "platform/windows_api.h"
 
+#include <mmsystem.h>
+
 namespace corvane {
 namespace {
 
@@ -113,5 +115,11 @@ std::uint64_t Win32Os::now_microseconds() {
     // Whole seconds and the rest apart, so the product cannot overflow.
     return ticks / per_second * 1000000u + ticks % per_second * 1000000u / per_second;
 }
+
+bool Win32Os::begin_timer_resolution(std::uint32_t milliseconds) {
+    return timeBeginPeriod(milliseconds) == TIMERR_NOERROR;
+}
+
+void Win32Os::end_timer_resolution(std::uint32_t milliseconds) { timeEndPeriod(milliseconds); }
 
 }  // namespace corvane

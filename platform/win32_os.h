@@ -36,6 +36,8 @@ public:
     void sleep(std::uint32_t milliseconds) override;
     std::uint32_t process_id() override;
     std::uint64_t now_microseconds() override;
+    bool begin_timer_resolution(std::uint32_t milliseconds) override;
+    void end_timer_resolution(std::uint32_t milliseconds) override;
 
 private:
     std::uint32_t last_error_ = 0;

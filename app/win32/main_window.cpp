@@ -21,6 +21,18 @@ constexpr int kWindowY = 100;
 constexpr int kWindowWidth = 532;
 constexpr int kWindowHeight = 320;
 
+// How often an icon that Explorer refused is tried again, by a timer of the
+// window's own that the lifecycle never sees.
+constexpr UINT_PTR kTrayIconRetryTimer = IDT_TRAY_ICON_RETRY;
+constexpr UINT kTrayIconRetryMs = 3000;
+static_assert(kTrayIconRetryTimer != app::kBridgeTimerId &&
+              kTrayIconRetryTimer != app::kRetryTimerId &&
+              kTrayIconRetryTimer != app::kWaitTimerId);
+
+#ifndef TIMERV_NO_COALESCING
+#define TIMERV_NO_COALESCING 0xFFFFFFFF
+#endif
+
 constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON;
 constexpr DWORD kStatusBarStyle = WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP;
 // Disabled: only the program writes to the log; the user cannot type or select.
@@ -46,6 +58,7 @@ const MainWindow::MessageRoute MainWindow::kMessageRoutes[] = {
     {WM_COMMAND, &MainWindow::on_command},
     {WM_SYSCOMMAND, &MainWindow::on_sys_command},
     {WM_TRAY_NOTIFY, &MainWindow::on_tray_notify},
+    {WM_ENDSESSION, &MainWindow::end_session},
 };
 
 const MainWindow::RegisteredRoute MainWindow::kRegisteredRoutes[] = {
@@ -160,6 +173,7 @@ LRESULT MainWindow::fail(std::exception_ptr failure) {
 void MainWindow::stop() {
     app::stop_timers(app_, *this);
     tray_.remove();
+    EnableWindow(window_, FALSE);
 }
 
 void MainWindow::rethrow_failure() const {
@@ -204,7 +218,7 @@ LRESULT MainWindow::on_create(UINT, WPARAM, LPARAM) {
         append_status(app::status_text(app::Status::LogFileNotOk));
     }
     if (tray_wanted_) {
-        tray_.add(window_, instance_);
+        put_up_tray_icon();
         // An elevated Corvane still hears of a restarted Explorer.
         ChangeWindowMessageFilterEx(window_, taskbar_created_message_, MSGFLT_ALLOW, nullptr);
     }
@@ -236,7 +250,12 @@ LRESULT MainWindow::on_nc_destroy(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 LRESULT MainWindow::on_timer(UINT message, WPARAM wparam, LPARAM lparam) {
-    // Every timer message drives the lifecycle, which tells the timers apart.
+    if (wparam == kTrayIconRetryTimer) {
+        put_up_tray_icon();
+        return 0;
+    }
+    // Every other timer message drives the lifecycle, which tells the timers
+    // apart.
     app::timer_message(app_, *this, static_cast<std::uintptr_t>(wparam));
     return DefWindowProcA(window_, message, wparam, lparam);
 }
@@ -271,10 +290,32 @@ LRESULT MainWindow::on_tray_notify(UINT, WPARAM, LPARAM lparam) {
     return 0;
 }
 
-// Explorer started anew and knows no icon.
+// Explorer started anew and knows no icon, or someone else sent the
+// message and the icon is still there.
 LRESULT MainWindow::on_taskbar_created(UINT, WPARAM, LPARAM) {
     if (tray_wanted_) {
-        tray_.add(window_, instance_);
+        put_up_tray_icon();
+    }
+    return 0;
+}
+
+void MainWindow::put_up_tray_icon() {
+    if (tray_.add(window_, instance_)) {
+        KillTimer(window_, kTrayIconRetryTimer);
+    } else {
+        SetTimer(window_, kTrayIconRetryTimer, kTrayIconRetryMs, nullptr);
+    }
+}
+
+// Windows may end the process once this returns, so everything Exit! leads
+// to happens here, and nothing can be pressed any more; the quit ends the
+// loop should the process go on.
+LRESULT MainWindow::end_session(UINT, WPARAM wparam, LPARAM) {
+    if (wparam != FALSE) {
+        KillTimer(window_, kTrayIconRetryTimer);
+        stop();
+        app::end_of_process(app_, *this);
+        PostQuitMessage(0);
     }
     return 0;
 }
@@ -341,14 +382,27 @@ void MainWindow::append_status(const char* text) {
 }
 
 void MainWindow::show_window(int mode) {
+    // With Screen=1 a second start during the LOADING wait restores the
+    // window that was never shown yet: the user asked to see it, later than
+    // corvane.ini did, so the check's minimise does not hide it again.
+    const bool brought_forward = !shown_ && IsWindowVisible(window_) && !IsIconic(window_);
+    shown_ = true;
+    if (mode == app::kShowMinimised && brought_forward) {
+        return;
+    }
     ShowWindow(window_, mode);
     if (mode == app::kShowMinimised) {
         hide_to_tray();
     }
 }
 
+// Never delayed to fall in with other timers (which Windows may do to save
+// power): the tick keeps its period. SetTimer where that is refused.
 void MainWindow::start_timer(std::uint32_t period_ms) {
-    SetTimer(window_, app::kBridgeTimerId, period_ms, nullptr);
+    if (SetCoalescableTimer(window_, app::kBridgeTimerId, period_ms, nullptr,
+                            TIMERV_NO_COALESCING) == 0) {
+        SetTimer(window_, app::kBridgeTimerId, period_ms, nullptr);
+    }
 }
 
 void MainWindow::stop_timer() { KillTimer(window_, app::kBridgeTimerId); }

@@ -42,9 +42,12 @@ public:
     // window could not be created; the caller shows the boxes.
     bool create(HINSTANCE instance, const char* class_name, const char* title);
 
-    // The program stops on a failure: every timer, so that no cycle, no
-    // retry and no rest of a reconnect runs behind an error box, and the
-    // notification-area icon.
+    // The program stops on a failure or with the Windows session: every
+    // timer, so that no cycle, no retry and no rest of a reconnect runs
+    // behind an error box, and the notification-area icon. The window takes
+    // no more input: the box has no owner (an owner minimised or in the
+    // icon would hide it), so Run! would otherwise stay clickable while its
+    // modal loop runs.
     void stop();
 
     HWND handle() const { return window_; }
@@ -111,6 +114,9 @@ private:
     LRESULT on_sys_command(UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT on_tray_notify(UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT on_taskbar_created(UINT message, WPARAM wparam, LPARAM lparam);
+    // Log-off or shutdown: the end of the program, as Exit! ends it, before
+    // Windows ends the process.
+    LRESULT end_session(UINT message, WPARAM wparam, LPARAM lparam);
 
     LRESULT show_about_box();
     LRESULT close_window();
@@ -119,6 +125,9 @@ private:
     LRESULT show_from_tray();
     LRESULT show_tray_menu();
     void hide_to_tray();
+    // Puts the icon up; while Explorer refuses it, tries again every few
+    // seconds.
+    void put_up_tray_icon();
 
     void create_child_controls();
     LRESULT fail(std::exception_ptr failure);
@@ -135,6 +144,7 @@ private:
     bool tray_wanted_ = false;
     TrayIcon tray_;
     UINT taskbar_created_message_ = 0;
+    bool shown_ = false;  // the lifecycle showed the window at least once
     std::exception_ptr failure_;
 };
 

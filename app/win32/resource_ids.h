@@ -21,6 +21,9 @@
 #define IDR_TRAY_MENU 113
 #define ID_TRAY_ICON 1
 #define WM_TRAY_NOTIFY (WM_APP + 1)
+/* The main window's timer that tries again to put up an icon Explorer
+   refused; timers 1 to 3 belong to the connection lifecycle. */
+#define IDT_TRAY_ICON_RETRY 4
 
 /* The About box */
 #define IDD_ABOUTBOX 103

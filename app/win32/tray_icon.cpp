@@ -34,11 +34,14 @@ NOTIFYICONDATAA TrayIcon::data(UINT flags) const {
     return icon;
 }
 
-void TrayIcon::add(HWND window, HINSTANCE instance) {
+bool TrayIcon::add(HWND window, HINSTANCE instance) {
     window_ = window;
     instance_ = instance;
     NOTIFYICONDATAA icon = data(NIF_MESSAGE | NIF_ICON | NIF_TIP);
-    up_ = Shell_NotifyIconA(NIM_ADD, &icon) != FALSE;
+    const DWORD first = up_ ? NIM_MODIFY : NIM_ADD;
+    const DWORD second = up_ ? NIM_ADD : NIM_MODIFY;
+    up_ = Shell_NotifyIconA(first, &icon) != FALSE || Shell_NotifyIconA(second, &icon) != FALSE;
+    return up_;
 }
 
 void TrayIcon::remove() {

@@ -19,10 +19,12 @@ public:
     TrayIcon& operator=(const TrayIcon&) = delete;
 
     // Puts the icon up for window, with the state and tooltip it last had:
-    // at start, and again whenever Explorer starts anew ("TaskbarCreated").
-    // An icon that Explorer refused (not running yet) comes with the next
-    // "TaskbarCreated".
-    void add(HWND window, HINSTANCE instance);
+    // at start, again whenever "TaskbarCreated" comes, and while Explorer
+    // refuses it. "TaskbarCreated" may come while the icon is still there
+    // (any program may send it): an icon that is up is modified, else
+    // added, and when that is refused the other is tried. True when the
+    // icon is up.
+    bool add(HWND window, HINSTANCE instance);
     // Takes the icon down; nothing when it is not up. Every way out of the
     // program comes here, or the icon would linger until the mouse passes.
     void remove();

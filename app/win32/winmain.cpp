@@ -15,6 +15,7 @@
 #include "app/lifecycle.h"
 #include "app/settings.h"
 #include "app/win32/main_window.h"
+#include "app/win32/power_throttling.h"
 #include "app/win32/resource_ids.h"
 #include "app/win32/settings_file.h"
 #include "app/win32/single_instance.h"
@@ -75,6 +76,7 @@ int run(Program& program, HINSTANCE instance, SingleInstance& single_instance) {
     program.app.start_minimised_flag = settings.start_minimised_flag;
     program.app.retry_seconds = settings.retry_seconds;
     program.window.apply_settings(settings, ini_path);
+    opt_out_of_power_throttling();
 
     // A failed open is no start-up error: the first check reports it.
     app::open_links(program.app);
@@ -147,9 +149,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     } catch (...) {
         exit_code = report_failure(program.get(), single_instance, "unknown exception");
     }
-    // End of process: the aircraft link, then the FSUIPC link, on every path.
+    // End of process on every path: the tick lines, the timer resolution
+    // given back, the aircraft link, then the FSUIPC link.
     if (program) {
-        corvane::app::close_links(program->app);
+        corvane::app::end_of_process(program->app, program->window);
     }
     return exit_code;
 }

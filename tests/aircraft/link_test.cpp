@@ -57,6 +57,10 @@ public:
     void sleep(std::uint32_t ms) override { fake_.sleep(ms); }
     std::uint32_t process_id() override { return fake_.process_id(); }
     std::uint64_t now_microseconds() override { return fake_.now_microseconds(); }
+    bool begin_timer_resolution(std::uint32_t ms) override {
+        return fake_.begin_timer_resolution(ms);
+    }
+    void end_timer_resolution(std::uint32_t ms) override { fake_.end_timer_resolution(ms); }
 
 private:
     template <typename List, typename T>

@@ -5,7 +5,9 @@
 // tests fire its message, as the window would once the time is up.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -763,20 +765,78 @@ TEST(Notices, TheUserIsToldWhenTheBridgeStopsAndOnlyThen) {
              w.fake.aircraft()->set_data_valid(0);
              w.tick();
          },
-         {"state waiting", "notify Status : NOT OK", "state stopped",
+         {"file tick: 1 cycle, interval median 0.0 ms, slowest 1 % 0.0 ms (Speed=20)",
+          "state waiting", "notify Status : NOT OK", "state stopped",
           "notify Status : IFLY NOT OK"}},
         {"Run! while bridging is no failure", 0,
          [](World& w) {
              start_bridging(w);
              w.run();
          },
-         {"state waiting", "state bridging"}},
+         {"file tick: 0 cycles (Speed=20)", "state waiting", "state bridging"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         World w(settings_with(20, 0, row.retry_seconds));
         row.play(w);
         expect_calls(w.shell.notices, row.notices);
+    }
+}
+
+// ---- the tick: the timer resolution and the log file's tick lines ------------
+
+// Whatever the way through (Run!, a failed tick and its reconnects, the end
+// while bridging), the 1 ms resolution is asked for exactly while timer 1
+// runs, never twice and never given back unasked, also when Windows refuses
+// it. Every stop of a running timer 1 tells its tick, timed by the clock,
+// and the end tells the whole run's, once.
+TEST(Tick, ResolutionHeldExactlyWhileTimerOneRunsAndEveryStopTellsItsTick) {
+    for (const bool refused : {false, true}) {
+        SCOPED_TRACE(refused ? "resolution refused" : "resolution granted");
+        World w;
+        w.fake.refuse_timer_resolution = refused;
+        const auto balanced = [&](const char* step) {
+            SCOPED_TRACE(step);
+            EXPECT_EQ(w.fake.timer_resolution_held, w.app.bridge_timer_running && !refused);
+            EXPECT_EQ(w.fake.timer_resolution_unbalanced, 0u);
+        };
+        const auto ticks = [&](int count, std::uint64_t interval_us) {
+            for (int i = 0; i < count; ++i) {
+                w.fake.clock_microseconds += interval_us;
+                w.tick();
+            }
+        };
+        w.simulator_up();
+        w.aircraft_up();
+        w.start();
+        balanced("bridging");
+        ticks(99, 20000);
+        ticks(1, 31000);
+        w.run();
+        balanced("after Run!");
+        ticks(3, 15600);
+        w.fake.aircraft()->set_data_valid(0);
+        ticks(1, 15600);
+        balanced("stopped after a failed tick and two failed attempts");
+        w.fake.aircraft()->set_data_valid(1);
+        w.run();
+        ticks(2, 10000);
+        balanced("bridging again");
+        end_of_process(w.app, w.shell);
+        balanced("ended while bridging");
+        end_of_process(w.app, w.shell);
+
+        EXPECT_EQ(w.fake.timer_resolution_ms, refused ? 0u : kTimerResolutionMs);
+        Calls lines;
+        std::copy_if(w.shell.notices.begin(), w.shell.notices.end(), std::back_inserter(lines),
+                     [](const std::string& notice) { return notice.rfind("file ", 0) == 0; });
+        expect_calls(
+            lines,
+            {"file tick: 100 cycles, interval median 20.0 ms, slowest 1 % 31.0 ms (Speed=20)",
+             "file tick: 4 cycles, interval median 15.6 ms, slowest 1 % 15.6 ms (Speed=20)",
+             "file tick: 2 cycles, interval median 10.0 ms, slowest 1 % 10.0 ms (Speed=20)",
+             "file tick since start: 106 cycles, interval median 20.0 ms, slowest 1 % 20.0 ms "
+             "(Speed=20)"});
     }
 }
 

@@ -8,7 +8,10 @@
 //   * the log file's stamps prove the status lines' order and waits, and
 //     its code lines say why FSUIPC was not reached;
 //   * the test plays the notification area (the window Shell_NotifyIcon
-//     sends to) and reads the icon's tooltips, balloons and removal;
+//     sends to) as Explorer does, refusing an add of an icon it holds and a
+//     change of one it does not; it reads the icon's tooltips, balloons and
+//     removal, and the icon follows a "TaskbarCreated" with the icon still
+//     there, after a restart, and after an add refused for a while;
 //   * the minimised window's flash is seen as Wine shows it, a request to
 //     the X11 window manager for attention (Winelib build only).
 #include "tests/e2e/e2e_support.h"
@@ -92,6 +95,7 @@ struct TrayCall {
     UINT callback_message;
     std::string tip;
     std::string info;
+    bool accepted;
 };
 
 // Explorer's notification area is the window of class "Shell_TrayWnd" that
@@ -115,19 +119,25 @@ public:
     bool ok() const {
         return window_ != nullptr && FindWindowA("Shell_TrayWnd", nullptr) == window_;
     }
-    // What the calls with this flag carried, in order: NIF_TIP the tooltips,
-    // NIF_INFO the balloons.
+    // What the accepted calls with this flag carried, in order: NIF_TIP the
+    // tooltips, NIF_INFO the balloons.
     Lines texts(UINT flag) const {
         Lines out;
         for (const TrayCall& call : calls) {
-            if ((call.flags & flag) != 0 && call.what != NIM_DELETE) {
+            if ((call.flags & flag) != 0 && call.what != NIM_DELETE && call.accepted) {
                 out.push_back(flag == NIF_INFO ? call.info : call.tip);
             }
         }
         return out;
     }
+    std::string last(UINT flag) const {
+        const Lines all = texts(flag);
+        return all.empty() ? std::string() : all.back();
+    }
 
     std::vector<TrayCall> calls;
+    bool icon_up = false;        // the program's one icon is held
+    bool refuse_adds = false;    // as while Explorer is starting
 
 private:
     static std::string ascii(const char16_t* text) {
@@ -140,9 +150,16 @@ private:
             return DefWindowProcA(window, message, wparam, lparam);
         }
         const auto* data = static_cast<const WineNotifyData*>(copy->lpData);
-        self->calls.push_back({static_cast<DWORD>(copy->dwData), data->flags,
-                               data->callback_message, ascii(data->tip), ascii(data->info)});
-        return TRUE;
+        const auto what = static_cast<DWORD>(copy->dwData);
+        // As Explorer: one add per icon, changes only while it is there.
+        const bool accepted = what == NIM_ADD ? !self->icon_up && !self->refuse_adds
+                                              : self->icon_up;
+        if (accepted && what != NIM_MODIFY) {
+            self->icon_up = what == NIM_ADD;
+        }
+        self->calls.push_back({what, data->flags, data->callback_message, ascii(data->tip),
+                               ascii(data->info), accepted});
+        return accepted ? TRUE : FALSE;
     }
 
     HWND window_ = nullptr;
@@ -224,15 +241,37 @@ void never_silent(Checks& t) {
     E2E_CHECK(t, PostMessageA(window, callback, 1, WM_LBUTTONUP));
     E2E_CHECK(t,
               wait_until([&] { return IsWindowVisible(window) && !IsIconic(window); }, kTimeoutMs));
-    E2E_CHECK(t, PostMessageA(window, RegisterWindowMessageA("TaskbarCreated"), 0, 0));
-    E2E_CHECK(t,
-              wait_until([&] { return tray.calls.size() > 1 && tray.calls.back().what == NIM_ADD; },
-                         kTimeoutMs));
+    // The icon follows "TaskbarCreated" with the icon still there (anyone may
+    // send it), after a restart (the new Explorer knows no icon), and after
+    // a restart whose first adds are refused (the icon comes a few seconds
+    // later).
+    const UINT taskbar_created = RegisterWindowMessageA("TaskbarCreated");
+    const auto icon_back_by = [&](DWORD what) {
+        const std::size_t before = tray.calls.size();
+        return PostMessageA(window, taskbar_created, 0, 0) && wait_until(
+            [&] {
+                return tray.calls.size() > before && tray.calls.back().accepted &&
+                       tray.calls.back().what == what;
+            },
+            kTimeoutMs);
+    };
+    E2E_CHECK(t, icon_back_by(NIM_MODIFY));
+    tray.icon_up = false;
+    E2E_CHECK(t, icon_back_by(NIM_ADD));
+    tray.icon_up = false;
+    tray.refuse_adds = true;
+    const std::size_t refused_from = tray.calls.size();
+    E2E_CHECK(t, PostMessageA(window, taskbar_created, 0, 0));
+    E2E_CHECK(t, wait_until([&] { return tray.calls.size() > refused_from; }, kTimeoutMs));
+    tray.refuse_adds = false;
+    E2E_CHECK(t, wait_until([&] { return tray.icon_up; }, kTimeoutMs));
+    E2E_CHECK_STR(t, tray.last(NIF_TIP), kFsuipcNotOk);
 
     t.begin("bridging again, Exit from the icon's menu: links closed, icon gone, exit code 0");
     E2E_CHECK(t, sim.start());
     E2E_CHECK(t, press_button(window, kRunButtonId));
     E2E_CHECK(t, wait_until(logged(kOk, 2), kTimeoutMs));
+    E2E_CHECK(t, wait_until([&] { return tray.last(NIF_TIP) == kOk; }, kTimeoutMs));
     const std::string area = sim.counters().last_area_name;
     E2E_CHECK(t, GlobalFindAtomA(area.c_str()) != 0);
     E2E_CHECK(t, PostMessageA(window, callback, 1, WM_RBUTTONUP));
@@ -252,6 +291,7 @@ void never_silent(Checks& t) {
     E2E_CHECK_EQ(t, code, 0);
     E2E_CHECK_EQ(t, GlobalFindAtomA(area.c_str()), 0);
     E2E_CHECK(t, !tray.calls.empty() && tray.calls.back().what == NIM_DELETE);
+    E2E_CHECK(t, !tray.icon_up);
 
     t.begin("the log file: FSUIPC's reason after FSUIPC NOT OK; the lines, their order, the waits");
     std::vector<Stamped> lines = file_lines();

@@ -2,7 +2,8 @@
 // staged install of it) file by file, and that it holds nothing else:
 //   - corvane.exe, corvane-sim.exe (and corvane-monitor.exe when it is
 //     shipped): 64-bit PE images, corvane.exe a GUI program, the tools console
-//     programs, importing nothing but DLLs that come with Windows;
+//     programs, importing nothing but DLLs that come with Windows; corvane.exe
+//     imports the calls that give the tick Speed asks for;
 //   - corvane.ini: read by the program's own settings reader it gives the
 //     defaults, and every key has a comment above it;
 //   - OFFSETS.md and offsets.csv: every byte of the block that Corvane writes
@@ -97,6 +98,7 @@ bool system_dll(const std::string& name) {
     static const char* const kSystem[] = {
         "kernel32.dll", "user32.dll", "gdi32.dll",  "comctl32.dll", "advapi32.dll",
         "msvcrt.dll",   "shell32.dll", "ole32.dll", "ucrtbase.dll", "ws2_32.dll",
+        "winmm.dll",
     };
     const std::string dll = lower(name);
     return dll.rfind("api-ms-win-", 0) == 0 ||
@@ -104,7 +106,13 @@ bool system_dll(const std::string& name) {
                         [&](const char* s) { return dll == s; }) != std::end(kSystem);
 }
 
-void check_exe(Checks& t, const fs::path& path, std::uint32_t subsystem) {
+// What corvane.exe needs for its tick on Windows: the timer resolution, the
+// power-throttling opt-out and a timer that is never coalesced.
+const char* const kTickImports[] = {"timeBeginPeriod", "timeEndPeriod", "SetProcessInformation",
+                                    "SetCoalescableTimer"};
+
+void check_exe(Checks& t, const fs::path& path, std::uint32_t subsystem,
+               const std::vector<std::string>& required_imports = {}) {
     Image image{read_file(path)};
     if (!t.expect(image.bytes.size() > 0x200 && image.u16(0) == 0x5A4D, "MZ header")) {
         return;
@@ -138,20 +146,44 @@ void check_exe(Checks& t, const fs::path& path, std::uint32_t subsystem) {
         return image.bytes.size();
     };
     const std::uint32_t import_rva = image.u32(optional + 112 + 8);
+    const auto text_at = [&](std::uint32_t rva) {
+        std::string text;
+        for (std::size_t c = file_offset(rva);
+             c < image.bytes.size() && image.bytes[c] != 0 && text.size() < 256; ++c) {
+            text += image.bytes[c];
+        }
+        return text;
+    };
     std::vector<std::string> dlls;
+    std::set<std::string> functions;
     for (std::size_t d = file_offset(import_rva); d + 20 <= image.bytes.size() && dlls.size() < 64;
          d += 20) {
         const std::uint32_t name_rva = image.u32(d + 12);
         if (name_rva == 0) {
             break;
         }
-        std::string name;
-        for (std::size_t c = file_offset(name_rva); c < image.bytes.size() && image.bytes[c] != 0 &&
-                                                    name.size() < 256;
-             ++c) {
-            name += image.bytes[c];
+        dlls.push_back(text_at(name_rva));
+        // The lookup table: 8-byte entries, a name's RVA (after a 2-byte
+        // hint) unless the top bit says an ordinal, up to a zero entry.
+        for (std::size_t e = file_offset(image.u32(d)); e + 8 <= image.bytes.size() &&
+                                                        functions.size() < 4096;
+             e += 8) {
+            const std::uint32_t low = image.u32(e);
+            const std::uint32_t high = image.u32(e + 4);
+            if (low == 0 && high == 0) {
+                break;
+            }
+            if ((high & 0x80000000u) == 0) {
+                functions.insert(text_at(low + 2));
+            }
         }
-        dlls.push_back(name);
+    }
+    std::string missing;
+    for (const std::string& function : required_imports) {
+        missing += functions.count(function) == 1 ? "" : " " + function;
+    }
+    if (!required_imports.empty()) {
+        t.expect(missing.empty(), "imports the tick's calls" + missing);
     }
     std::string list;
     bool only_system = !dlls.empty();
@@ -336,7 +368,8 @@ int main(int argc, char** argv) {
         }
         const fs::path path = folder / name;
         if (name == "corvane.exe") {
-            check_exe(t, path, kSubsystemGui);
+            check_exe(t, path, kSubsystemGui,
+                      std::vector<std::string>(std::begin(kTickImports), std::end(kTickImports)));
         } else if (name.size() > 4 && name.compare(name.size() - 4, 4, ".exe") == 0) {
             check_exe(t, path, kSubsystemConsole);
         } else if (name == "corvane.ini") {

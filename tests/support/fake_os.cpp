@@ -483,4 +483,22 @@ std::uint64_t FakeOs::now_microseconds() { return clock_microseconds; }
 
 std::uint32_t FakeOs::process_id() { return process_id_value; }
 
+bool FakeOs::begin_timer_resolution(std::uint32_t milliseconds) {
+    if (refuse_timer_resolution) {
+        return false;
+    }
+    timer_resolution_unbalanced += timer_resolution_held > 0 ? 1 : 0;
+    ++timer_resolution_held;
+    timer_resolution_ms = milliseconds;
+    return true;
+}
+
+void FakeOs::end_timer_resolution(std::uint32_t milliseconds) {
+    if (timer_resolution_held == 0 || milliseconds != timer_resolution_ms) {
+        ++timer_resolution_unbalanced;
+        return;
+    }
+    --timer_resolution_held;
+}
+
 }  // namespace corvane::testing

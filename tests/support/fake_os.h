@@ -97,6 +97,14 @@ public:
     // The clock of now_microseconds(); a test moves it, and every sleep()
     // moves it by the time slept.
     std::uint64_t clock_microseconds = 0;
+    // The timer resolution asked for: requests held now (begins less ends),
+    // the last one's milliseconds, and requests out of balance (a second
+    // begin while one is held, an end without a begin). With
+    // refuse_timer_resolution every begin is refused.
+    int timer_resolution_held = 0;
+    std::uint32_t timer_resolution_ms = 0;
+    std::size_t timer_resolution_unbalanced = 0;
+    bool refuse_timer_resolution = false;
     // The last send attempt as made (window, message, wParam, lParam) and its timeout.
     RecordedPost last_send{};
     std::uint32_t last_send_timeout_ms = 0;
@@ -135,6 +143,8 @@ public:
     void sleep(std::uint32_t milliseconds) override;
     std::uint32_t process_id() override;
     std::uint64_t now_microseconds() override;
+    bool begin_timer_resolution(std::uint32_t milliseconds) override;
+    void end_timer_resolution(std::uint32_t milliseconds) override;
 
 private:
     struct Impl;
