@@ -1,7 +1,7 @@
 // The wiring kit, printed from the offset map. The helpers' code is text
 // here; every number in it that the program also uses comes from the
 // program's own constants.
-#include "bridge/wiring_kit.h"
+#include "tools/wiring_kit.h"
 
 #include <cstdint>
 #include <cstdio>
