@@ -110,9 +110,9 @@ print("untouched", ipc.readUB(corvane.KNOB_ALTITUDE))
     for (int counter = 0; counter <= 255; counter += 15) {
         for (int detents = -400; detents <= 400; ++detents) {
             const int told = std::clamp(detents, -bridge::kMaxCounts, bridge::kMaxCounts);
-            ASSERT_EQ(bridge::wrapped_difference(
-                          corvane_counter_add(static_cast<std::uint8_t>(counter), detents), counter),
-                      told)
+            const std::uint8_t moved =
+                corvane_counter_add(static_cast<std::uint8_t>(counter), detents);
+            ASSERT_EQ(bridge::wrapped_difference(moved, counter), told)
                 << counter << " + " << detents;
         }
     }
