@@ -82,6 +82,12 @@ void handle_step_counters(CommandContext& c) {
 double knob_base(const CommandContext& c, int knob) {
     const KnobRow& row = kKnobRows[knob];
     double base = data_export::display_at(c.displays, row.display_offset);
+    // A blank window is told by its display value before the sign or the
+    // hundredths touch it: negated or divided, 65535 would enter the sum as
+    // a number no window showed (-65535 + 100 clamped to -7900, 655.36).
+    if (base == data_export::kBlankDisplay) {
+        return base;
+    }
     switch (row.adjust) {
         case BaseAdjust::None:
             break;

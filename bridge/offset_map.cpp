@@ -222,8 +222,10 @@ OffsetEntry field_row(int f) {
                                : format("ANNUNCIATOR_%04X_BITS%d_%d", field.offset, field.shift,
                                         field.shift + field.bits - 1);
     e.source = format("%s 0x%04X", block_name(field.block()), field.source());
-    e.scaling = format("(byte & 0x%02X) >> %d: %s", field.mask(), field.shift,
-                       field.bits == 1 ? "0 or 1" : "0..3");
+    const char* states = field.bits == 1   ? "0 or 1"
+                         : field.bits == 2 ? "0..3"
+                                           : "the field's value, low byte";
+    e.scaling = format("(byte & 0x%02X) >> %d: %s", field.mask(), field.shift, states);
     e.mask = field.mask();
     e.shift = field.shift;
     e.states = field.states();
@@ -378,7 +380,8 @@ std::string offset_map_markdown() {
         "  block and byte offset), or what Corvane does with what your panel writes.\n"
         "- **Annunciator field**: after each annunciator byte, one row per lamp or\n"
         "  state it carries. Read the byte and take `(byte & mask) >> shift`: 0 or 1\n"
-        "  for a lamp (**States** 2), 0 to 3 for a field with two bits (**States** 4).\n"
+        "  for a lamp (**States** 2), 0 to 3 for a field with two bits (**States** 4),\n"
+        "  the field's own value for the one field of 0x941F (mask 0xFF).\n"
         "- **Corvane state** (0x9429, 0x942A): written only with `State=1` in\n"
         "  corvane.ini; otherwise untouched.\n"
         "- Not listed, never touched by Corvane: 0x942B-0x942F and 0x947D-0x947F.\n"

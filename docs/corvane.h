@@ -15,7 +15,7 @@
 #define CORVANE_BLOCK_LAST                     0x94FBu
 #define CORVANE_BLOCK_SIZE                     252u /* bytes from BLOCK_FIRST to BLOCK_LAST */
 #define CORVANE_BLANK                          0xFFFFu /* a display window that shows no number */
-#define CORVANE_NO_COMMAND                     0xFFFFu /* the command word is free */
+#define CORVANE_NO_COMMAND                     0xFFFFu /* Corvane took the command (any word above MAX_COMMAND is free) */
 #define CORVANE_MAX_COMMAND                    32767 /* the highest command code */
 #define CORVANE_VS_NEGATIVE                    12u /* VERTICAL_SPEED_SIGN: the vertical speed is negative */
 #define CORVANE_MAX_DETENTS                    127 /* a counter's most between two ticks */
@@ -364,7 +364,7 @@
 #define CORVANE_ANNUNCIATOR_941E_BIT7          CORVANE_FIELD(0x941Eu, 0x80u, 7u) /* SDK1 0x0C08, 2 states */
 #define CORVANE_ANNUNCIATOR_941F               0x941Fu /* U8 annunciator byte */
 #define CORVANE_ANNUNCIATOR_941F_SIZE          1u
-#define CORVANE_ANNUNCIATOR_941F_BIT0          CORVANE_FIELD(0x941Fu, 0x01u, 0u) /* SDK1 0x0C10, 2 states */
+#define CORVANE_ANNUNCIATOR_941F_BITS0_7       CORVANE_FIELD(0x941Fu, 0xFFu, 0u) /* SDK1 0x0C10, 256 states */
 #define CORVANE_ANNUNCIATOR_9420               0x9420u /* U8 annunciator byte */
 #define CORVANE_ANNUNCIATOR_9420_SIZE          1u
 #define CORVANE_ANNUNCIATOR_9420_BIT0          CORVANE_FIELD(0x9420u, 0x01u, 0u) /* SDK1 0x0C20, 2 states */
@@ -703,16 +703,23 @@ static inline uint8_t corvane_field_state(uint32_t field, uint8_t byte) {
     return (uint8_t)((byte & corvane_field_mask(field)) >> corvane_field_shift(field));
 }
 
-/* A counter after detents: +n clockwise or up, -n the other way, modulo 256;
-   at most CORVANE_MAX_DETENTS either way between two of Corvane's ticks. */
+/* A counter after detents: +n clockwise or up, -n the other way, modulo 256.
+   Corvane tells at most CORVANE_MAX_DETENTS either way between two of its
+   ticks, so more are cut to that many: never a turn the other way. */
 static inline uint8_t corvane_counter_add(uint8_t counter, int detents) {
+    if (detents > CORVANE_MAX_DETENTS) {
+        detents = CORVANE_MAX_DETENTS;
+    } else if (detents < -CORVANE_MAX_DETENTS) {
+        detents = -CORVANE_MAX_DETENTS;
+    }
     return (uint8_t)((unsigned)counter + (unsigned)detents);
 }
 
 /* Write the next command code into CORVANE_COMMAND_WORD only while this is
-   true: Corvane has taken the previous one. */
+   true: the word is free, negative as a signed word (above
+   CORVANE_MAX_COMMAND), as Corvane leaves it once it took a command. */
 static inline int corvane_command_free(uint16_t command_word) {
-    return command_word == CORVANE_NO_COMMAND;
+    return command_word > CORVANE_MAX_COMMAND;
 }
 
 #endif /* CORVANE_H */

@@ -9,14 +9,14 @@
 -- event.offset(corvane.ANNUNCIATOR_9402, "UB", ...). Annunciator fields are
 -- tables {offset, mask, shift, states} for corvane.field() and corvane.state().
 -- The helpers at the end call FSUIPC's ipc library only when they run; the
--- decode_ ones take values your plug-in has read. The user guide explains
--- every encoding.
+-- decode_ ones, state, hundredths and add_detents never do: they take values
+-- your plug-in has read. The user guide explains every encoding.
 
 local corvane = {}
 
 -- The encodings.
 corvane.BLANK                      = 0xFFFF  -- a display window that shows no number
-corvane.NO_COMMAND                 = 0xFFFF  -- the command word is free
+corvane.NO_COMMAND                 = 0xFFFF  -- Corvane took the command (any word above MAX_COMMAND is free)
 corvane.MAX_COMMAND                = 32767  -- the highest command code
 corvane.VS_NEGATIVE                = 12  -- VERTICAL_SPEED_SIGN: the vertical speed is negative
 corvane.MAX_DETENTS                = 127  -- a counter's most between two ticks
@@ -284,7 +284,7 @@ corvane.ANNUNCIATOR_941E_BIT5      = {offset = 0x941E, mask = 0x20, shift = 5, s
 corvane.ANNUNCIATOR_941E_BIT6      = {offset = 0x941E, mask = 0x40, shift = 6, states = 2}  -- SDK1 0x0C00, 2 states
 corvane.ANNUNCIATOR_941E_BIT7      = {offset = 0x941E, mask = 0x80, shift = 7, states = 2}  -- SDK1 0x0C08, 2 states
 corvane.ANNUNCIATOR_941F           = 0x941F  -- U8 annunciator byte
-corvane.ANNUNCIATOR_941F_BIT0      = {offset = 0x941F, mask = 0x01, shift = 0, states = 2}  -- SDK1 0x0C10, 2 states
+corvane.ANNUNCIATOR_941F_BITS0_7   = {offset = 0x941F, mask = 0xFF, shift = 0, states = 256}  -- SDK1 0x0C10, 256 states
 corvane.ANNUNCIATOR_9420           = 0x9420  -- U8 annunciator byte
 corvane.ANNUNCIATOR_9420_BIT0      = {offset = 0x9420, mask = 0x01, shift = 0, states = 2}  -- SDK1 0x0C20, 2 states
 corvane.ANNUNCIATOR_9420_BIT1      = {offset = 0x9420, mask = 0x02, shift = 1, states = 2}  -- SDK1 0x0C24, 2 states
@@ -548,10 +548,13 @@ end
 
 -- A counter after detents: +n clockwise or up, -n the other way, modulo 256.
 -- Corvane reads the difference since its last tick, so at most MAX_DETENTS
--- either way at a time.
+-- either way at a time, and whole detents only: a counter holds no fraction.
 function corvane.add_detents(counter, detents)
   if detents > corvane.MAX_DETENTS or detents < -corvane.MAX_DETENTS then
     error("corvane: at most " .. corvane.MAX_DETENTS .. " detents at a time, not " .. detents, 2)
+  end
+  if detents ~= math.floor(detents) then
+    error("corvane: whole detents only, not " .. detents, 2)
   end
   return (counter + detents) % 256
 end
@@ -561,14 +564,15 @@ function corvane.turn(counter, detents)
 end
 
 -- Writes a command code into the command word once Corvane has taken the
--- previous one (the word reads NO_COMMAND again), waiting up to wait_ms
--- (default 0: no wait). True when written, false when the word stayed busy.
+-- previous one (the word is free: above MAX_COMMAND, negative as a signed
+-- word, NO_COMMAND once Corvane took it), waiting up to wait_ms (default 0:
+-- no wait). True when written, false when the word stayed busy.
 function corvane.command(code, wait_ms)
   if code < 0 or code > corvane.MAX_COMMAND then
     error("corvane: a command code is 0.." .. corvane.MAX_COMMAND .. ", not " .. code, 2)
   end
   local waited = 0
-  while ipc.readUW(corvane.COMMAND_WORD) ~= corvane.NO_COMMAND do
+  while ipc.readUW(corvane.COMMAND_WORD) <= corvane.MAX_COMMAND do
     if waited >= (wait_ms or 0) then
       return false
     end

@@ -152,11 +152,20 @@ inline constexpr AnnunciatorRow kAnnunciatorRows[kAnnunciatorCount] = {
 // leaves the next weight free for a field of four states (0x9407, 0x940B,
 // 0x941A, 0x941B). A field owns the free weight above it where the row
 // alternates fields and free weights: a field two weights up, or, at the top
-// of the byte, a free weight below with a field below that.
+// of the byte, a free weight below with a field below that. A byte that
+// carries one field alone, at weight 1 (0x941F), is that field's own value:
+// the field owns all eight bits.
 constexpr int annunciator_field_bits(const AnnunciatorRow& row, int column) {
     const auto has_field = [&row](int c) { return row.field[c] != kNoField; };
     if (!has_field(column)) {
         return 0;
+    }
+    int fields = 0;
+    for (int c = 0; c < kAnnunciatorWeights; ++c) {
+        fields += has_field(c) ? 1 : 0;
+    }
+    if (column == 0 && fields == 1) {
+        return kAnnunciatorWeights;
     }
     if (column + 1 >= kAnnunciatorWeights || has_field(column + 1)) {
         return 1;
@@ -167,13 +176,13 @@ constexpr int annunciator_field_bits(const AnnunciatorRow& row, int column) {
     return column >= 2 && !has_field(column - 1) && has_field(column - 2) ? 2 : 1;
 }
 
-// One field of an annunciator byte, as a panel reads it: a lamp (one bit) or
-// a state of up to four (two bits), (byte & mask) >> shift.
+// One field of an annunciator byte, as a panel reads it: a lamp (one bit), a
+// state of up to four (two bits) or the whole byte, (byte & mask) >> shift.
 struct AnnunciatorField {
     std::uint32_t offset = 0;  // the annunciator byte
     int row = 0;               // its row in kAnnunciatorRows
     int shift = 0;             // the field's lowest bit, the column of its weight
-    int bits = 0;              // 1 or 2
+    int bits = 0;              // 1, 2, or 8 for a field alone in its byte
 
     constexpr std::uint32_t mask() const { return ((1u << bits) - 1u) << shift; }
     constexpr int states() const { return 1 << bits; }

@@ -112,6 +112,11 @@ void annunciator_text(const Field& field, std::int32_t value, ValueText& out) {
         if (bits == 2) {
             out.text[bit] = static_cast<char>('0' + ((value >> bit) & 3));
             out.text[++bit] = kSecondBitOfPair;
+        } else if (bits == data_export::kAnnunciatorWeights) {
+            // A field alone in its byte is the byte: its value bit by bit.
+            for (; bit < data_export::kAnnunciatorWeights; ++bit) {
+                out.text[bit] = static_cast<char>('0' + ((value >> bit) & 1));
+            }
         } else if (bits == 1) {
             out.text[bit] = static_cast<char>('0' + set);
         } else {

@@ -263,7 +263,7 @@ bool parse_labels(const std::string& csv, Labels& labels, std::string& error) {
             if (f < 0) {
                 error = line_error(line_number,
                                    "0x%04X&0x%02X is not a field of an annunciator byte "
-                                   "(docs/labels.csv lists them all)",
+                                   "(the labels.csv template lists them all)",
                                    key.offset, key.mask);
                 return false;
             }
@@ -271,7 +271,8 @@ bool parse_labels(const std::string& csv, Labels& labels, std::string& error) {
             label = &result.field_text[static_cast<std::size_t>(f)];
         } else if (!is_start[slot]) {
             error = line_error(line_number,
-                               "0x%04X is not an offset of the block (docs/labels.csv lists them all)",
+                               "0x%04X is not an offset of the block "
+                               "(the labels.csv template lists them all)",
                                key.offset);
             return false;
         }

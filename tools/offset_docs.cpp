@@ -8,7 +8,7 @@
 #include <string>
 
 #include "bridge/offset_map.h"
-#include "bridge/wiring_kit.h"
+#include "tools/wiring_kit.h"
 #include "common/version.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include <sstream>
 
 #include "bridge/offset_map.h"
-#include "bridge/wiring_kit.h"
 #include "common/numbers.h"
 #include "export/export.h"
 #include "export/tables.h"
+#include "tools/wiring_kit.h"
 
 namespace corvane::bridge {
 namespace {

@@ -196,6 +196,20 @@ TEST_F(CommandsTest, BlankDisplayRulesPerKnob) {
     EXPECT_EQ(cycle_posts(), (Posts{{1238, 1000}}));
 }
 
+// The sign and the hundredths apply to a number: a blank window counts as 0
+// before either, so one detent commands one step, never a range end.
+TEST_F(CommandsTest, BlankSpeedAndVerticalSpeedCountAsZeroBeforeSignAndHundredths) {
+    aircraft->blank_window(kVerticalSpeedWindow);
+    aircraft->poke_i32(sim::Block::Sdk1, 0x01F4, 12);  // negative
+    turn(kVerticalSpeedKnob, 1);
+    EXPECT_EQ(cycle_posts(), (Posts{{1236, 100}}));
+
+    aircraft->blank_window(kSpeedWindow);
+    aircraft->poke_i32(sim::Block::Sdk1, 0x01C0, 10);  // hundredths mode
+    turn(kSpeedKnob, 1);
+    EXPECT_EQ(cycle_posts(), (Posts{{1235, 1}}));  // 0.01, sent as hundredths
+}
+
 TEST_F(CommandsTest, VerticalSpeedKnobAppliesTheSignAndItsRange) {
     aircraft->set_window(kVerticalSpeedWindow, 1200);
     aircraft->poke_i32(sim::Block::Sdk1, 0x01F4, 12);  // negative

@@ -87,14 +87,16 @@ TEST(ExportTables, AnnunciatorRowsAreAscendingAndOnlyTheLastReadsSdk2) {
     EXPECT_TRUE(fields_inside_blocks());
 }
 
-// Every field of every row once, masks of one byte disjoint, and two bits of
-// room exactly where the rows leave it.
+// Every field of every row once, masks of one byte disjoint, two bits of
+// room exactly where the rows leave it, and the whole byte only for 0x941F's
+// lone field (the byte is its value).
 TEST(ExportTables, AnnunciatorFieldsCoverEveryFieldAndOnlyTheDocumentedOnesHaveTwoBits) {
     const std::set<std::pair<std::uint32_t, int>> documented = {
         {0x9407, 0}, {0x9407, 2}, {0x9407, 4}, {0x9407, 6}, {0x940B, 2}, {0x940B, 4},
         {0x941A, 0}, {0x941A, 2}, {0x941A, 4}, {0x941A, 6}, {0x941B, 1},
     };
     std::set<std::pair<std::uint32_t, int>> two_bits;
+    std::set<std::uint32_t> whole_byte;
     std::uint32_t owned[kAnnunciatorCount] = {};
     int sources = 0;
     for (const AnnunciatorField& field : kAnnunciatorFields) {
@@ -106,12 +108,14 @@ TEST(ExportTables, AnnunciatorFieldsCoverEveryFieldAndOnlyTheDocumentedOnesHaveT
         EXPECT_LE(field.mask(), 0xFFu);
         owned[field.row] |= field.mask();
         if (field.bits == 2) two_bits.insert({field.offset, field.shift});
+        if (field.mask() == 0xFFu) whole_byte.insert(field.offset);
     }
     for (const AnnunciatorRow& row : kAnnunciatorRows) {
         for (std::uint32_t source : row.field) sources += source != kNoField ? 1 : 0;
     }
     EXPECT_EQ(kAnnunciatorFieldCount, sources);
     EXPECT_EQ(two_bits, documented);
+    EXPECT_EQ(whole_byte, (std::set<std::uint32_t>{0x941F}));
 }
 
 TEST(ExportTables, PanelLinesExpandToTheirDocumentedRanges) {

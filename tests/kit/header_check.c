@@ -45,6 +45,7 @@ int main(void) {
            "x1000 row -200");
     expect(corvane_counter_add(corvane_u8_at(block, CORVANE_STEP_COUNTER_0), 9) == 3, "counter 250 + 9");
     expect(corvane_counter_add(3, -9) == 250, "counter 3 - 9");
-    expect(!corvane_command_free(0) && corvane_command_free(0xFFFF), "command word free at 0xFFFF only");
+    expect(!corvane_command_free(0x7FFF) && corvane_command_free(0x8000),
+           "command word free when negative");
     return failures == 0 ? 0 : 1;
 }

@@ -1,9 +1,12 @@
 // The wiring kit's Lua module: corvane.lua, run by a Lua 5.1 interpreter
 // with a stub ipc over a block the program's own export stages filled, reads
 // back what the program decoded and turns a counter the way the bridge reads
-// counters. (That the committed kit is current: the offset map's test.)
+// counters. The command word's free rule and the detent limits are held
+// against the bridge's own in both kits, corvane.h included here. (That the
+// committed kit is current: the offset map's test.)
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -15,6 +18,8 @@
 #include "common/numbers.h"
 #include "export/tables.h"
 #include "tests/export/export_fixture.h"
+
+#include "corvane.h"  // the C kit, from docs/
 
 namespace corvane {
 namespace {
@@ -39,6 +44,78 @@ std::map<std::string, std::string> run_lua(const std::string& script) {
     }
     EXPECT_EQ(pclose(lua), 0) << "lua5.1 failed; it said: " << (said.empty() ? "" : said.begin()->first);
     return said;
+}
+
+// corvane.lua over a block of its own: a stub of FSUIPC's ipc library.
+constexpr char kLuaPrelude[] = R"(
+local bytes = {}
+for o = 0x9400, 0x94FB do bytes[o] = 0 end
+ipc = {}
+function ipc.readUB(o) return bytes[o] end
+function ipc.readUW(o) return bytes[o] + 256 * bytes[o + 1] end
+function ipc.writeUB(o, v) bytes[o] = v end
+function ipc.writeUW(o, v) bytes[o] = v % 256 bytes[o + 1] = math.floor(v / 256) end
+function ipc.sleep(ms) end
+local corvane = dofile(")" CORVANE_SOURCE_DIR R"(/docs/corvane.lua")
+)";
+
+// Corvane takes no command from a word that is negative as S16 and leaves
+// the next one to the panel: both kits call exactly those words free.
+TEST(WiringKit, CommandWordIsFreeExactlyWhenCorvaneTakesNoCommandFromIt) {
+    ASSERT_STRNE(CORVANE_LUA, "") << "no lua5.1: scripts/install-deps.sh test installs it";
+    std::map<std::string, std::string> said = run_lua(std::string(kLuaPrelude) + R"(
+local wrong, free = 0, 0
+for word = 0, 65535 do
+  ipc.writeUW(corvane.COMMAND_WORD, word)
+  local written = corvane.command(7)
+  if written then free = free + 1 end
+  if written ~= (word >= 32768) then wrong = wrong + 1 end
+end
+print("wrong", wrong)
+print("free", free)
+)");
+    EXPECT_EQ(said["wrong"], "0");
+    EXPECT_EQ(said["free"], "32768");
+    for (std::uint32_t word = 0; word <= 0xFFFF; ++word) {
+        const bool corvane_takes_none = static_cast<std::int16_t>(word) < 0;
+        ASSERT_EQ(corvane_command_free(static_cast<std::uint16_t>(word)) != 0, corvane_takes_none)
+            << word;
+    }
+}
+
+// A counter moved by the kit reads back, through the bridge's own wrapped
+// difference, as the detents asked for: Lua refuses fractions and more than
+// MAX_DETENTS, C cuts the count to MAX_DETENTS and never turns the other way.
+TEST(WiringKit, DetentsAreWholeAndNoMoreThanCorvaneCanTell) {
+    ASSERT_STRNE(CORVANE_LUA, "") << "no lua5.1: scripts/install-deps.sh test installs it";
+    std::map<std::string, std::string> said = run_lua(std::string(kLuaPrelude) + R"(
+local wrong = 0
+for counter = 0, 255, 15 do
+  for detents = -corvane.MAX_DETENTS, corvane.MAX_DETENTS do
+    local moved = corvane.add_detents(counter, detents)
+    if (moved - counter - detents) % 256 ~= 0 or moved < 0 or moved > 255 then wrong = wrong + 1 end
+  end
+end
+print("wrong", wrong)
+local refused = 0
+for _, detents in ipairs({128, -128, 1000, 1.5, -0.5, 0.25}) do
+  if not pcall(corvane.turn, corvane.KNOB_ALTITUDE, detents) then refused = refused + 1 end
+end
+print("refused", refused)
+print("untouched", ipc.readUB(corvane.KNOB_ALTITUDE))
+)");
+    EXPECT_EQ(said["wrong"], "0");
+    EXPECT_EQ(said["refused"], "6");
+    EXPECT_EQ(said["untouched"], "0");
+    for (int counter = 0; counter <= 255; counter += 15) {
+        for (int detents = -400; detents <= 400; ++detents) {
+            const int told = std::clamp(detents, -bridge::kMaxCounts, bridge::kMaxCounts);
+            const std::uint8_t moved =
+                corvane_counter_add(static_cast<std::uint8_t>(counter), detents);
+            ASSERT_EQ(bridge::wrapped_difference(moved, counter), told)
+                << counter << " + " << detents;
+        }
+    }
 }
 
 class WiringKitLua : public data_export::ExportTest {};

@@ -31,8 +31,8 @@
 
 #include "app/lifecycle.h"
 #include "bridge/offset_map.h"
-#include "bridge/wiring_kit.h"
 #include "monitor/options.h"
+#include "tools/wiring_kit.h"
 
 #if CORVANE_PACKAGE_CHECK_SETTINGS
 #include <INIReader.h>

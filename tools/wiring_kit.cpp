@@ -1,7 +1,7 @@
 // The wiring kit, printed from the offset map. The helpers' code is text
 // here; every number in it that the program also uses comes from the
 // program's own constants.
-#include "bridge/wiring_kit.h"
+#include "tools/wiring_kit.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -178,14 +178,15 @@ std::string lua_module() {
         "-- event.offset(corvane.ANNUNCIATOR_9402, \"UB\", ...). Annunciator fields are\n"
         "-- tables {offset, mask, shift, states} for corvane.field() and corvane.state().\n"
         "-- The helpers at the end call FSUIPC's ipc library only when they run; the\n"
-        "-- decode_ ones take values your plug-in has read. The user guide explains\n"
-        "-- every encoding.\n"
+        "-- decode_ ones, state, hundredths and add_detents never do: they take values\n"
+        "-- your plug-in has read. The user guide explains every encoding.\n"
         "\n"
         "local corvane = {}\n"
         "\n"
         "-- The encodings.\n";
     lua_define(text, "BLANK", format("0x%04X", kBlank), "a display window that shows no number");
-    lua_define(text, "NO_COMMAND", format("0x%04X", kNoCommandWord), "the command word is free");
+    lua_define(text, "NO_COMMAND", format("0x%04X", kNoCommandWord),
+               "Corvane took the command (any word above MAX_COMMAND is free)");
     lua_define(text, "MAX_COMMAND", format("%d", kMaxCommandCode), "the highest command code");
     lua_define(text, "VS_NEGATIVE", format("%d", kNegativeSign),
                "VERTICAL_SPEED_SIGN: the vertical speed is negative");
@@ -264,10 +265,13 @@ std::string lua_module() {
         "\n"
         "-- A counter after detents: +n clockwise or up, -n the other way, modulo %d.\n"
         "-- Corvane reads the difference since its last tick, so at most MAX_DETENTS\n"
-        "-- either way at a time.\n"
+        "-- either way at a time, and whole detents only: a counter holds no fraction.\n"
         "function corvane.add_detents(counter, detents)\n"
         "  if detents > corvane.MAX_DETENTS or detents < -corvane.MAX_DETENTS then\n"
         "    error(\"corvane: at most \" .. corvane.MAX_DETENTS .. \" detents at a time, not \" .. detents, 2)\n"
+        "  end\n"
+        "  if detents ~= math.floor(detents) then\n"
+        "    error(\"corvane: whole detents only, not \" .. detents, 2)\n"
         "  end\n"
         "  return (counter + detents) %% %d\n"
         "end\n"
@@ -277,14 +281,15 @@ std::string lua_module() {
         "end\n"
         "\n"
         "-- Writes a command code into the command word once Corvane has taken the\n"
-        "-- previous one (the word reads NO_COMMAND again), waiting up to wait_ms\n"
-        "-- (default 0: no wait). True when written, false when the word stayed busy.\n"
+        "-- previous one (the word is free: above MAX_COMMAND, negative as a signed\n"
+        "-- word, NO_COMMAND once Corvane took it), waiting up to wait_ms (default 0:\n"
+        "-- no wait). True when written, false when the word stayed busy.\n"
         "function corvane.command(code, wait_ms)\n"
         "  if code < 0 or code > corvane.MAX_COMMAND then\n"
         "    error(\"corvane: a command code is 0..\" .. corvane.MAX_COMMAND .. \", not \" .. code, 2)\n"
         "  end\n"
         "  local waited = 0\n"
-        "  while ipc.readUW(corvane.COMMAND_WORD) ~= corvane.NO_COMMAND do\n"
+        "  while ipc.readUW(corvane.COMMAND_WORD) <= corvane.MAX_COMMAND do\n"
         "    if waited >= (wait_ms or 0) then\n"
         "      return false\n"
         "    end\n"
@@ -359,7 +364,8 @@ std::string c_header() {
     c_define(text, "BLOCK_LAST", format("0x%04Xu", last), "");
     c_define(text, "BLOCK_SIZE", format("%uu", last - first + 1), "bytes from BLOCK_FIRST to BLOCK_LAST");
     c_define(text, "BLANK", format("0x%04Xu", kBlank), "a display window that shows no number");
-    c_define(text, "NO_COMMAND", format("0x%04Xu", kNoCommandWord), "the command word is free");
+    c_define(text, "NO_COMMAND", format("0x%04Xu", kNoCommandWord),
+             "Corvane took the command (any word above MAX_COMMAND is free)");
     c_define(text, "MAX_COMMAND", format("%d", kMaxCommandCode), "the highest command code");
     c_define(text, "VS_NEGATIVE", format("%du", kNegativeSign),
              "VERTICAL_SPEED_SIGN: the vertical speed is negative");
@@ -416,16 +422,23 @@ std::string c_header() {
         "    return (uint8_t)((byte & corvane_field_mask(field)) >> corvane_field_shift(field));\n"
         "}\n"
         "\n"
-        "/* A counter after detents: +n clockwise or up, -n the other way, modulo %d;\n"
-        "   at most CORVANE_MAX_DETENTS either way between two of Corvane's ticks. */\n"
+        "/* A counter after detents: +n clockwise or up, -n the other way, modulo %d.\n"
+        "   Corvane tells at most CORVANE_MAX_DETENTS either way between two of its\n"
+        "   ticks, so more are cut to that many: never a turn the other way. */\n"
         "static inline uint8_t corvane_counter_add(uint8_t counter, int detents) {\n"
+        "    if (detents > CORVANE_MAX_DETENTS) {\n"
+        "        detents = CORVANE_MAX_DETENTS;\n"
+        "    } else if (detents < -CORVANE_MAX_DETENTS) {\n"
+        "        detents = -CORVANE_MAX_DETENTS;\n"
+        "    }\n"
         "    return (uint8_t)((unsigned)counter + (unsigned)detents);\n"
         "}\n"
         "\n"
         "/* Write the next command code into CORVANE_COMMAND_WORD only while this is\n"
-        "   true: Corvane has taken the previous one. */\n"
+        "   true: the word is free, negative as a signed word (above\n"
+        "   CORVANE_MAX_COMMAND), as Corvane leaves it once it took a command. */\n"
         "static inline int corvane_command_free(uint16_t command_word) {\n"
-        "    return command_word == CORVANE_NO_COMMAND;\n"
+        "    return command_word > CORVANE_MAX_COMMAND;\n"
         "}\n"
         "\n"
         "#endif /* CORVANE_H */\n",
