@@ -191,7 +191,7 @@ void add_corvane_state(std::vector<OffsetEntry>& entries) {
     state.size = 1;
     state.kind = OffsetKind::CorvaneState;
     state.name = "Corvane state";
-    state.symbol = "CORVANE_STATE";
+    state.symbol = "STATE";
     state.source = "Corvane itself, with State=1 only";
     state.scaling = format("%d ended, %d bridging, %d stopped (the offset server still answers)",
                            kStateExited, kStateBridging, kStateStopped);
