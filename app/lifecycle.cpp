@@ -143,7 +143,9 @@ void report_not_ready(App& app, Shell& shell) {
     const bool fsuipc_up =
         app.link_status == kLinksUp || app.link_status == kAircraftNotAvailable;
     log(app, shell, fsuipc_up ? Status::IflyNotOk : Status::FsuipcNotOk);
-    if (!fsuipc_up) {
+    if (fsuipc_up) {
+        bridge::write_stopped_state(app.bridge);
+    } else {
         char line[128];
         std::snprintf(line, sizeof line, "code %d: %s", static_cast<int>(app.link_status),
                       fsuipc::result_meaning(app.link_status));
@@ -200,6 +202,14 @@ void end_of_process(App& app, Shell& shell) {
     app.ended = true;
     stop_timers(app, shell);
     note_ticks(app, shell, app.run_ticks, "tick since start");
+    // The last word to the panels, when the offset server answered last time
+    // and no exchange holds the request area.
+    const bool server_answers = app.link_status == kLinksUp ||
+                                app.link_status == kAircraftNotAvailable ||
+                                app.link_status == kAircraftDataNotValid;
+    if (server_answers && !exchange_in_flight(app)) {
+        bridge::write_exit_state(app.bridge);
+    }
     close_links(app);
 }
 
@@ -259,6 +269,10 @@ void timer_step(App& app, Shell& shell) {
         }
     }
     log(app, shell, Status::NotOk);
+    // Only the aircraft went away: the offset server still takes the state.
+    if (app.link_status == kAircraftDataNotValid) {
+        bridge::write_stopped_state(app.bridge);
+    }
     automatic_reconnect(app, shell);
     finish_message(app, shell);
 }

@@ -25,10 +25,11 @@ std::string timestamped_line(const LocalTime& time, const char* text) {
 
 std::string run_header(const Settings& settings, const std::string& ini_path) {
     char values[96];
-    std::snprintf(values, sizeof values, ": Speed=%d Screen=%d Retry=%d Tray=%d",
+    std::snprintf(values, sizeof values, ": Speed=%d Screen=%d Retry=%d Tray=%d State=%d",
                   static_cast<int>(settings.tick_period_ms),
                   static_cast<int>(settings.start_minimised_flag),
-                  static_cast<int>(settings.retry_seconds), static_cast<int>(settings.tray_flag));
+                  static_cast<int>(settings.retry_seconds), static_cast<int>(settings.tray_flag),
+                  static_cast<int>(settings.state_flag));
     return "Corvane " CORVANE_VERSION ", settings from " + ini_path + values;
 }
 

@@ -25,7 +25,7 @@ std::string timestamped_line(const LocalTime& time, const char* text);
 
 // The first line of every run in the log file, what anyone helping needs
 // first: "Corvane 2.03, settings from C:\Corvane\corvane.ini: Speed=20
-// Screen=0 Retry=0 Tray=0" (the values in effect, after clamping).
+// Screen=0 Retry=0 Tray=0 State=0" (the values in effect, after clamping).
 std::string run_header(const Settings& settings, const std::string& ini_path);
 
 // The folder a LogFile path is taken from: for a relative one, the folder of

@@ -37,6 +37,7 @@ Settings read_settings(const INIReader& reader) {
                                                   kDefaultRetrySeconds, kMinRetrySeconds,
                                                   kMaxRetrySeconds);
     settings.tray_flag = read_integer(reader, kTraySection, kTrayKey, kDefaultTrayFlag);
+    settings.state_flag = read_integer(reader, kStateSection, kStateKey, kDefaultStateFlag);
     settings.log_file = reader.Get(kLogFileSection, kLogFileKey, "");
     return settings;
 }

@@ -45,11 +45,19 @@ inline constexpr char kTrayKey[] = "Tray";
 constexpr std::int32_t kDefaultTrayFlag = 0;
 constexpr std::int32_t kTrayIconOn = 1;
 
+// Corvane's state and a heartbeat in the block (0x9429, 0x942A): only this
+// exact value writes them; without it 0x9429-0x942F stay untouched.
+inline constexpr char kStateSection[] = "General";
+inline constexpr char kStateKey[] = "State";
+constexpr std::int32_t kDefaultStateFlag = 0;
+constexpr std::int32_t kStateOn = 1;
+
 struct Settings {
     std::int32_t tick_period_ms = kDefaultTickPeriodMs;  // 1..100
     std::int32_t start_minimised_flag = kDefaultStartMinimisedFlag;
     std::int32_t retry_seconds = kDefaultRetrySeconds;   // 0..3600
     std::int32_t tray_flag = kDefaultTrayFlag;
+    std::int32_t state_flag = kDefaultStateFlag;
     std::string log_file;  // as written: UTF-8 (or the ANSI code page)
     // inih reads a line in pieces of its line buffer; a LogFile line longer
     // than that reaches us cut, naming another file. Such a value is refused.

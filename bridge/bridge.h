@@ -15,6 +15,31 @@ namespace corvane::bridge {
 // Result of a cycle that found the aircraft data missing or not valid.
 constexpr std::int32_t kAircraftDataMissing = 1;
 
+// Corvane's own state in the block, for panels that must know whether the
+// bridge runs. Written only with [General] State=1; otherwise 0x9429-0x942F
+// stay untouched, as they always were.
+constexpr std::uint32_t kStateOffset = 0x9429;
+constexpr std::uint32_t kHeartbeatOffset = 0x942A;
+enum : std::uint8_t {
+    kStateExited = 0,    // Corvane ended (Exit!, the close box, log-off)
+    kStateBridging = 1,  // from the first exporting cycle on
+    kStateStopped = 2,   // the bridge stopped while the offset server still answered
+};
+constexpr std::uint64_t kHeartbeatPeriodUs = 1000000;
+// The state and exit writes are messages of their own: one attempt, no more.
+constexpr int kStateWriteAttempts = 1;
+
+struct StateOutput {
+    bool enabled = false;
+    // The state last handed to a write; none before the first.
+    static constexpr int kNothingWritten = -1;
+    int written = kNothingWritten;
+    std::uint8_t heartbeat = 0;
+    // When the heartbeat next moves, by the OS clock: a Windows tick may be
+    // slower than Speed, so counting ticks would not make a second.
+    std::uint64_t next_beat_us = 0;
+};
+
 struct Bridge {
     explicit Bridge(Os& os_) : os(os_) {}
     Bridge(const Bridge&) = delete;
@@ -30,6 +55,7 @@ struct Bridge {
     data_export::Annunciators annunciators;
     data_export::PanelShadows panel_shadows;
     CommandState commands;
+    StateOutput state;
 
     // The block revision the export stages last ran on, and whether a NaN
     // panel source must be written again even though nothing changed.
@@ -60,5 +86,12 @@ std::int32_t run_cycle(Bridge& bridge);
 std::int32_t open_links(Bridge& bridge);
 // Close the aircraft link, then the FSUIPC link.
 void close_links(Bridge& bridge);
+
+// With State=1, the bridge stopped while the offset server answers: 2 in an
+// exchange of its own, once until the bridge runs again.
+void write_stopped_state(Bridge& bridge);
+// With State=1, Corvane ends: 0 in an exchange of its own. The caller knows
+// whether the link is up and free.
+void write_exit_state(Bridge& bridge);
 
 }  // namespace corvane::bridge

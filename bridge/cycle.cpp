@@ -44,7 +44,56 @@ bool run_export_stages(Bridge& bridge) {
     return out.resynchronise;
 }
 
+// The state byte says "bridging" from the first exporting cycle on, and again
+// in every cycle that writes everything; the heartbeat moves once a second
+// and is part of a full write too. A quiet second costs one one-byte write.
+void queue_state(Bridge& bridge, bool wrote_everything) {
+    StateOutput& state = bridge.state;
+    if (!state.enabled) {
+        return;
+    }
+    if (wrote_everything || state.written != kStateBridging) {
+        const std::uint8_t bridging = kStateBridging;
+        fsuipc::write(bridge.client, kStateOffset, 1, &bridging, bridge.link_result_code);
+        state.written = kStateBridging;
+    }
+    const std::uint64_t now = bridge.os.now_microseconds();
+    const bool beat = now >= state.next_beat_us;
+    if (beat) {
+        ++state.heartbeat;
+        state.next_beat_us = now + kHeartbeatPeriodUs;
+    }
+    if (beat || wrote_everything) {
+        fsuipc::write(bridge.client, kHeartbeatOffset, 1, &state.heartbeat,
+                      bridge.link_result_code);
+    }
+}
+
+// One byte of state in a message of its own. A lost one is rewritten by the
+// next full write, like any other value.
+void write_state(Bridge& bridge, std::uint8_t value) {
+    bridge.state.written = value;
+    if (fsuipc::write(bridge.client, kStateOffset, 1, &value, bridge.link_result_code) == 0 ||
+        fsuipc::process(bridge.client, bridge.os, bridge.link_result_code,
+                        kStateWriteAttempts) == 0) {
+        bridge.resync_pending = true;
+    }
+}
+
 }  // namespace
+
+void write_stopped_state(Bridge& bridge) {
+    if (bridge.state.enabled && bridge.state.written == kStateBridging &&
+        fsuipc::is_open(bridge.client)) {
+        write_state(bridge, kStateStopped);
+    }
+}
+
+void write_exit_state(Bridge& bridge) {
+    if (bridge.state.enabled && fsuipc::is_open(bridge.client)) {
+        write_state(bridge, kStateExited);
+    }
+}
 
 std::int32_t run_cycle(Bridge& bridge) {
     // SDK2 first: a missing SDK1 view still leaves the SDK2 block refreshed.
@@ -59,6 +108,7 @@ std::int32_t run_cycle(Bridge& bridge) {
     }
 
     const bool wrote_everything = run_export_stages(bridge);
+    queue_state(bridge, wrote_everything);
 
     CommandContext commands{bridge.commands,          bridge.client, bridge.link_result_code,
                             bridge.os,                bridge.link,   bridge.blocks,

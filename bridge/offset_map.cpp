@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "bridge/bridge.h"
 #include "bridge/command_tables.h"
 #include "common/format.h"
 #include "export/tables.h"
@@ -182,6 +183,29 @@ void add_inputs(std::vector<OffsetEntry>& entries) {
     }
 }
 
+// Written only with [General] State=1, so that a panel can tell a Corvane
+// that stopped, ended or was killed from one that bridges.
+void add_corvane_state(std::vector<OffsetEntry>& entries) {
+    OffsetEntry state;
+    state.offset = kStateOffset;
+    state.size = 1;
+    state.kind = OffsetKind::CorvaneState;
+    state.name = "Corvane state";
+    state.symbol = "STATE";
+    state.source = "Corvane itself, with State=1 only";
+    state.scaling = format("%d ended, %d bridging, %d stopped (the offset server still answers)",
+                           kStateExited, kStateBridging, kStateStopped);
+    entries.push_back(state);
+
+    OffsetEntry heartbeat = state;
+    heartbeat.offset = kHeartbeatOffset;
+    heartbeat.index = 1;
+    heartbeat.name = "heartbeat";
+    heartbeat.symbol = "HEARTBEAT";
+    heartbeat.scaling = "+1 once a second while bridging, wraps";
+    entries.push_back(heartbeat);
+}
+
 OffsetEntry field_row(int f) {
     const AnnunciatorField& field = kAnnunciatorFields[static_cast<std::size_t>(f)];
     OffsetEntry e;
@@ -229,6 +253,7 @@ std::vector<OffsetEntry> offset_entries() {
     add_annunciators(entries);
     add_displays(entries);
     add_panel_values(entries);
+    add_corvane_state(entries);
     std::sort(entries.begin(), entries.end(),
               [](const OffsetEntry& a, const OffsetEntry& b) { return a.offset < b.offset; });
     return entries;
@@ -268,6 +293,8 @@ const char* kind_text(OffsetKind kind) {
             return "step counter";
         case OffsetKind::AnnunciatorField:
             return "annunciator field";
+        case OffsetKind::CorvaneState:
+            return "Corvane state";
     }
     return "";
 }
@@ -355,7 +382,9 @@ std::string offset_map_markdown() {
         "  state it carries. Read the byte and take `(byte & mask) >> shift`: 0 or 1\n"
         "  for a lamp (**States** 2), 0 to 3 for a field with two bits (**States** 4),\n"
         "  the field's own value for the one field of 0x941F (mask 0xFF).\n"
-        "- Not listed, never touched by Corvane: 0x9429-0x942F and 0x947D-0x947F.\n"
+        "- **Corvane state** (0x9429, 0x942A): written only with `State=1` in\n"
+        "  corvane.ini; otherwise untouched.\n"
+        "- Not listed, never touched by Corvane: 0x942B-0x942F and 0x947D-0x947F.\n"
         "\n"
         "The user guide explains the encodings and the inputs in full.\n"
         "\n"

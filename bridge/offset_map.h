@@ -20,6 +20,7 @@ enum class OffsetKind : std::uint8_t {
     KnobCounter,
     StepCounter,
     AnnunciatorField,  // one lamp or state of an annunciator byte; a row of the documents only
+    CorvaneState,      // Corvane's own state and heartbeat, written only with State=1
 };
 
 // Seen from a panel: it reads what Corvane exports and writes the inputs.
@@ -47,8 +48,8 @@ struct OffsetEntry {
 };
 
 // Every offset Corvane writes or reads, in ascending order, each once:
-// 0x9400, 0x9402-0x9428, 0x9430-0x94FB but 0x947D-0x947F. For documents and
-// tools, not for a tick.
+// 0x9400, 0x9402-0x942A, 0x9430-0x94FB but 0x947D-0x947F (0x9429 and
+// 0x942A only with State=1). For documents and tools, not for a tick.
 std::vector<OffsetEntry> offset_entries();
 
 // The rows of the documents: the entries above and, after each annunciator

@@ -19,6 +19,10 @@
 #define CORVANE_MAX_COMMAND                    32767 /* the highest command code */
 #define CORVANE_VS_NEGATIVE                    12u /* VERTICAL_SPEED_SIGN: the vertical speed is negative */
 #define CORVANE_MAX_DETENTS                    127 /* a counter's most between two ticks */
+#define CORVANE_STATE_ENDED                    0u /* STATE: Corvane ended */
+#define CORVANE_STATE_BRIDGING                 1u /* STATE: Corvane bridges */
+#define CORVANE_STATE_STOPPED                  2u /* STATE: the bridge stopped, Corvane waits */
+#define CORVANE_LIVE_MS                        3000u /* a live HEARTBEAT moved within this long */
 
 /* An annunciator field as one number: its byte, mask and shift. */
 #define CORVANE_FIELD(offset, mask, shift) \
@@ -659,6 +663,12 @@
 #define CORVANE_PANEL_94EF                     0x94EFu /* U8 SDK1 0x01B8, 4-byte integer */
 #define CORVANE_PANEL_94EF_SIZE                1u
 
+/* Corvane's own state (U8), written only with State=1 in its corvane.ini. */
+#define CORVANE_STATE                          0x9429u /* U8 Corvane state */
+#define CORVANE_STATE_SIZE                     1u
+#define CORVANE_HEARTBEAT                      0x942Au /* U8 heartbeat */
+#define CORVANE_HEARTBEAT_SIZE                 1u
+
 /* Little-endian loads from a copy of the block read at CORVANE_BLOCK_FIRST. */
 static inline uint8_t corvane_u8_at(const uint8_t *block, uint16_t offset) {
     return block[offset - CORVANE_BLOCK_FIRST];
@@ -720,6 +730,28 @@ static inline uint8_t corvane_counter_add(uint8_t counter, int detents) {
    CORVANE_MAX_COMMAND), as Corvane leaves it once it took a command. */
 static inline int corvane_command_free(uint16_t command_word) {
     return command_word > CORVANE_MAX_COMMAND;
+}
+
+/* Whether Corvane bridges (State=1 in its corvane.ini): CORVANE_STATE reads
+   CORVANE_STATE_BRIDGING and CORVANE_HEARTBEAT moved within CORVANE_LIVE_MS
+   by your clock now_ms (milliseconds, wrapping). watch remembers the last
+   heartbeat seen: start it zeroed. A Corvane that was killed or cut off
+   leaves CORVANE_STATE as it was, but its heartbeat stands still. */
+typedef struct {
+    int seen;
+    uint8_t heartbeat;
+    uint32_t since_ms;
+} corvane_watch;
+
+static inline int corvane_live(corvane_watch *watch, uint8_t state, uint8_t heartbeat,
+                               uint32_t now_ms) {
+    if (!watch->seen || watch->heartbeat != heartbeat) {
+        watch->seen = 1;
+        watch->heartbeat = heartbeat;
+        watch->since_ms = now_ms;
+    }
+    return state == CORVANE_STATE_BRIDGING &&
+           (uint32_t)(now_ms - watch->since_ms) <= CORVANE_LIVE_MS;
 }
 
 #endif /* CORVANE_H */

@@ -20,6 +20,10 @@ corvane.NO_COMMAND                 = 0xFFFF  -- Corvane took the command (any wo
 corvane.MAX_COMMAND                = 32767  -- the highest command code
 corvane.VS_NEGATIVE                = 12  -- VERTICAL_SPEED_SIGN: the vertical speed is negative
 corvane.MAX_DETENTS                = 127  -- a counter's most between two ticks
+corvane.STATE_ENDED                = 0  -- STATE: Corvane ended
+corvane.STATE_BRIDGING             = 1  -- STATE: Corvane bridges
+corvane.STATE_STOPPED              = 2  -- STATE: the bridge stopped, Corvane waits
+corvane.LIVE_MS                    = 3000  -- a live HEARTBEAT moved within this long
 
 -- Inputs: your panel writes these, Corvane reads them.
 corvane.COMMAND_WORD               = 0x9400  -- S16 command word
@@ -460,6 +464,10 @@ corvane.PANEL_94ED                 = 0x94ED  -- U8 SDK1 0x0638, 4-byte integer
 corvane.PANEL_94EE                 = 0x94EE  -- U8 SDK1 0x0624, 4-byte integer
 corvane.PANEL_94EF                 = 0x94EF  -- U8 SDK1 0x01B8, 4-byte integer
 
+-- Corvane's own state (U8), written only with State=1 in its corvane.ini.
+corvane.STATE                      = 0x9429  -- U8 Corvane state
+corvane.HEARTBEAT                  = 0x942A  -- U8 heartbeat
+
 -- The S16 panel values, each with what undoes its scale.
 local s16_divisor = {
   [corvane.PANEL_9477] = 1000,
@@ -581,6 +589,24 @@ function corvane.command(code, wait_ms)
   end
   ipc.writeUW(corvane.COMMAND_WORD, code)
   return true
+end
+
+-- Whether Corvane bridges (State=1 in its corvane.ini): STATE reads
+-- STATE_BRIDGING and HEARTBEAT moved within LIVE_MS. watch is your table
+-- that remembers the last heartbeat seen (start with {}), now_ms your clock
+-- in milliseconds. A Corvane that was killed or cut off leaves STATE as it
+-- was, but its heartbeat stands still.
+function corvane.decode_live(watch, state, heartbeat, now_ms)
+  if watch.heartbeat ~= heartbeat then
+    watch.heartbeat = heartbeat
+    watch.since = now_ms
+  end
+  return state == corvane.STATE_BRIDGING and now_ms - watch.since <= corvane.LIVE_MS
+end
+
+function corvane.live(watch)
+  return corvane.decode_live(watch, ipc.readUB(corvane.STATE),
+                             ipc.readUB(corvane.HEARTBEAT), ipc.elapsedtime())
 end
 
 return corvane

@@ -346,7 +346,7 @@ int write(Client& client, std::uint32_t offset, std::uint32_t size, const void* 
     return 1;
 }
 
-int process(Client& client, Os& os, std::int32_t& code) {
+int process(Client& client, Os& os, std::int32_t& code, int attempts) {
     if (!is_open(client)) {
         code = kNotOpen;
         return 0;
@@ -366,7 +366,7 @@ int process(Client& client, Os& os, std::int32_t& code) {
 
     std::uintptr_t answer = 0;
     bool sent = false;
-    for (int attempt = 0; attempt < kSendAttempts && !sent; ++attempt) {
+    for (int attempt = 0; attempt < attempts && !sent; ++attempt) {
         sent = os.send_with_timeout(client.server_window, client.exchange_message, client.atom,
                                     0, kSendTimeoutMs, &answer);
         if (!sent) {

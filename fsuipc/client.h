@@ -144,8 +144,10 @@ std::size_t queue_reads(Client& client, const PreparedReads& prepared, std::int3
 // Queue a write of size bytes at offset copied from source now: 1 queued, 0 refused.
 int write(Client& client, std::uint32_t offset, std::uint32_t size, const void* source,
           std::int32_t& code);
-// The exchange: 1 when every read destination was filled, 0 otherwise.
-int process(Client& client, Os& os, std::int32_t& code);
+// The exchange: 1 when every read destination was filled, 0 otherwise. A
+// message of its own that is not worth waiting for (the state Corvane leaves
+// in the block when it stops or ends) passes fewer attempts.
+int process(Client& client, Os& os, std::int32_t& code, int attempts = kSendAttempts);
 void close(Client& client, Os& os);
 
 inline bool is_open(const Client& client) { return client.area_start != nullptr; }

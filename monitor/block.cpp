@@ -33,6 +33,8 @@ Section section_of(OffsetKind kind) {
         case OffsetKind::KnobCounter:
         case OffsetKind::StepCounter:
             return Section::Inputs;
+        case OffsetKind::CorvaneState:
+            return Section::Corvane;
     }
     return Section::PanelValues;
 }
@@ -91,6 +93,7 @@ void name_field(Field& field, const std::string& label) {
             break;
         }
         case Section::Inputs:
+        case Section::Corvane:
             field.name = e.name;
             field.view_name = without_display_word(e.name);
             break;

@@ -25,8 +25,8 @@ struct Labels;
 
 // The view groups the fields by what they carry. Lamps are the annunciator
 // fields a builder labelled, each shown and logged on its own.
-enum class Section : std::uint8_t { Displays, Annunciators, Lamps, PanelValues, Inputs };
-constexpr int kSectionCount = 5;
+enum class Section : std::uint8_t { Displays, Annunciators, Lamps, PanelValues, Inputs, Corvane };
+constexpr int kSectionCount = 6;
 
 // A set of sections, one bit each: what the view and the change log show.
 using SectionSet = std::uint32_t;

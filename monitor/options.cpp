@@ -28,6 +28,7 @@ constexpr SectionName kSectionNames[] = {
     {"displays", section_bit(Section::Displays)},
     {"annunciators", section_bit(Section::Annunciators) | section_bit(Section::Lamps)},
     {"panel", section_bit(Section::PanelValues)},
+    {"state", section_bit(Section::Corvane)},
 };
 
 template <typename Row, std::size_t N>

@@ -32,6 +32,8 @@ constexpr SectionStyle kSectionStyles[kSectionCount] = {
     {Section::PanelValues, "panel values: size, SDK1 field, value (2 bytes: a double, truncated; k: x1000)",
      kOffsetColumns, 6, 16},
     {Section::Inputs, "inputs: written by panels, read by Corvane", kOffsetColumns, 6, 30},
+    {Section::Corvane, "Corvane (State=1): state 0 ended, 1 bridging, 2 stopped; heartbeat",
+     kOffsetColumns, 6, 30},
 };
 
 bool continuation_byte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }

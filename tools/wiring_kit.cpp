@@ -8,6 +8,7 @@
 #include <limits>
 #include <vector>
 
+#include "bridge/bridge.h"
 #include "bridge/command_tables.h"
 #include "bridge/offset_map.h"
 #include "common/format.h"
@@ -26,6 +27,9 @@ constexpr int kCounterModulus = 256;
 constexpr int kCommandPollMs = 10;
 constexpr int kLuaSymbolColumns = 26;  // where the values line up
 constexpr int kCSymbolColumns = 30;
+// A panel counts Corvane as live while its heartbeat moved within this long:
+// three beats of a second, so one late tick never blanks a panel.
+constexpr int kLiveMs = 3000;
 
 // The groups both files list their constants in, each with its heading.
 struct Group {
@@ -42,6 +46,7 @@ bool is_annunciator(OffsetKind k) {
     return k == OffsetKind::Annunciator || k == OffsetKind::AnnunciatorField;
 }
 bool is_panel(OffsetKind k) { return k == OffsetKind::Panel; }
+bool is_state(OffsetKind k) { return k == OffsetKind::CorvaneState; }
 
 constexpr Group kGroups[] = {
     {"Inputs: your panel writes these, Corvane reads them.", is_input},
@@ -52,6 +57,7 @@ constexpr Group kGroups[] = {
     {"Panel values: U8, or S16 where the size is 2 (a double, truncated; some\n"
      "taken x1000 first).",
      is_panel},
+    {"Corvane's own state (U8), written only with State=1 in its corvane.ini.", is_state},
 };
 
 // What a constant's comment says: its type and name, or where it comes from.
@@ -191,6 +197,11 @@ std::string lua_module() {
     lua_define(text, "VS_NEGATIVE", format("%d", kNegativeSign),
                "VERTICAL_SPEED_SIGN: the vertical speed is negative");
     lua_define(text, "MAX_DETENTS", format("%d", kMaxCounts), "a counter's most between two ticks");
+    lua_define(text, "STATE_ENDED", format("%d", kStateExited), "STATE: Corvane ended");
+    lua_define(text, "STATE_BRIDGING", format("%d", kStateBridging), "STATE: Corvane bridges");
+    lua_define(text, "STATE_STOPPED", format("%d", kStateStopped),
+               "STATE: the bridge stopped, Corvane waits");
+    lua_define(text, "LIVE_MS", format("%d", kLiveMs), "a live HEARTBEAT moved within this long");
     lua_constants(text, rows);
     text += "\n-- The S16 panel values, each with what undoes its scale.\n" + lua_divisors(rows);
     text += format(
@@ -300,6 +311,24 @@ std::string lua_module() {
         "  return true\n"
         "end\n"
         "\n"
+        "-- Whether Corvane bridges (State=1 in its corvane.ini): STATE reads\n"
+        "-- STATE_BRIDGING and HEARTBEAT moved within LIVE_MS. watch is your table\n"
+        "-- that remembers the last heartbeat seen (start with {}), now_ms your clock\n"
+        "-- in milliseconds. A Corvane that was killed or cut off leaves STATE as it\n"
+        "-- was, but its heartbeat stands still.\n"
+        "function corvane.decode_live(watch, state, heartbeat, now_ms)\n"
+        "  if watch.heartbeat ~= heartbeat then\n"
+        "    watch.heartbeat = heartbeat\n"
+        "    watch.since = now_ms\n"
+        "  end\n"
+        "  return state == corvane.STATE_BRIDGING and now_ms - watch.since <= corvane.LIVE_MS\n"
+        "end\n"
+        "\n"
+        "function corvane.live(watch)\n"
+        "  return corvane.decode_live(watch, ipc.readUB(corvane.STATE),\n"
+        "                             ipc.readUB(corvane.HEARTBEAT), ipc.elapsedtime())\n"
+        "end\n"
+        "\n"
         "return corvane\n",
         display_row(rows, vertical_speed_display()).symbol.c_str(),
         panel_row(rows, kSignFieldOffset).symbol.c_str(),
@@ -370,6 +399,11 @@ std::string c_header() {
     c_define(text, "VS_NEGATIVE", format("%du", kNegativeSign),
              "VERTICAL_SPEED_SIGN: the vertical speed is negative");
     c_define(text, "MAX_DETENTS", format("%d", kMaxCounts), "a counter's most between two ticks");
+    c_define(text, "STATE_ENDED", format("%du", kStateExited), "STATE: Corvane ended");
+    c_define(text, "STATE_BRIDGING", format("%du", kStateBridging), "STATE: Corvane bridges");
+    c_define(text, "STATE_STOPPED", format("%du", kStateStopped),
+             "STATE: the bridge stopped, Corvane waits");
+    c_define(text, "LIVE_MS", format("%du", kLiveMs), "a live HEARTBEAT moved within this long");
     text +=
         "\n"
         "/* An annunciator field as one number: its byte, mask and shift. */\n"
@@ -439,6 +473,28 @@ std::string c_header() {
         "   CORVANE_MAX_COMMAND), as Corvane leaves it once it took a command. */\n"
         "static inline int corvane_command_free(uint16_t command_word) {\n"
         "    return command_word > CORVANE_MAX_COMMAND;\n"
+        "}\n"
+        "\n"
+        "/* Whether Corvane bridges (State=1 in its corvane.ini): CORVANE_STATE reads\n"
+        "   CORVANE_STATE_BRIDGING and CORVANE_HEARTBEAT moved within CORVANE_LIVE_MS\n"
+        "   by your clock now_ms (milliseconds, wrapping). watch remembers the last\n"
+        "   heartbeat seen: start it zeroed. A Corvane that was killed or cut off\n"
+        "   leaves CORVANE_STATE as it was, but its heartbeat stands still. */\n"
+        "typedef struct {\n"
+        "    int seen;\n"
+        "    uint8_t heartbeat;\n"
+        "    uint32_t since_ms;\n"
+        "} corvane_watch;\n"
+        "\n"
+        "static inline int corvane_live(corvane_watch *watch, uint8_t state, uint8_t heartbeat,\n"
+        "                               uint32_t now_ms) {\n"
+        "    if (!watch->seen || watch->heartbeat != heartbeat) {\n"
+        "        watch->seen = 1;\n"
+        "        watch->heartbeat = heartbeat;\n"
+        "        watch->since_ms = now_ms;\n"
+        "    }\n"
+        "    return state == CORVANE_STATE_BRIDGING &&\n"
+        "           (uint32_t)(now_ms - watch->since_ms) <= CORVANE_LIVE_MS;\n"
         "}\n"
         "\n"
         "#endif /* CORVANE_H */\n",

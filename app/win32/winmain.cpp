@@ -75,6 +75,7 @@ int run(Program& program, HINSTANCE instance, SingleInstance& single_instance) {
     program.app.tick_period_ms = settings.tick_period_ms;
     program.app.start_minimised_flag = settings.start_minimised_flag;
     program.app.retry_seconds = settings.retry_seconds;
+    program.bridge.state.enabled = settings.state_flag == app::kStateOn;
     program.window.apply_settings(settings, ini_path);
     opt_out_of_power_throttling();
 

@@ -840,5 +840,103 @@ TEST(Tick, ResolutionHeldExactlyWhileTimerOneRunsAndEveryStopTellsItsTick) {
     }
 }
 
+// ---- Corvane's state in the block ------------------------------------------
+
+// The state byte and the heartbeat over a whole evening: bridging, a quiet
+// second, a stop, a reconnect, the end; and with State=0 never a byte of
+// 0x9429-0x942F.
+TEST(State, BridgingStoppedAndExitedWithAHeartbeatBySeconds) {
+    for (const bool on : {true, false}) {
+        SCOPED_TRACE(on ? "State=1" : "State=0");
+        World w;
+        w.bridge.state.enabled = on;
+        auto& server = w.fake.server;
+        for (std::uint32_t offset = 0x9429; offset <= 0x942F; ++offset) {
+            server.set_u8(offset, 0xEE);
+        }
+        start_bridging(w);
+        w.fake.clock_microseconds = 5000000;
+        w.tick();  // the first exporting cycle writes everything
+        const std::uint8_t first_beat = server.byte_at(bridge::kHeartbeatOffset);
+        if (on) {
+            EXPECT_EQ(server.byte_at(bridge::kStateOffset), bridge::kStateBridging);
+        }
+
+        // Ticks within the second write nothing of the state; the next
+        // second moves the heartbeat by one, in the cycle's own exchange.
+        server.clear_log();
+        w.fake.clock_microseconds += 999000;
+        w.tick();
+        EXPECT_FALSE(server.last_exchange().has_write(bridge::kHeartbeatOffset));
+        w.fake.clock_microseconds += 1000;
+        w.tick();
+        EXPECT_EQ(server.logged(), 2u) << "the heartbeat takes no exchange of its own";
+        if (on) {
+            EXPECT_EQ(server.byte_at(bridge::kHeartbeatOffset),
+                      static_cast<std::uint8_t>(first_beat + 1));
+            EXPECT_EQ(server.last_exchange().count(fsuipc::kRecordWrite), 1u);
+        }
+
+        // The aircraft goes away: 2 once, through the reconnect's own
+        // "IFLY NOT OK"; the heartbeat stands still while stopped.
+        w.fake.aircraft()->set_data_valid(0);
+        server.clear_log();
+        w.tick();
+        if (on) {
+            EXPECT_EQ(server.byte_at(bridge::kStateOffset), bridge::kStateStopped);
+            std::size_t state_writes = 0;
+            for (std::size_t i = 0; i < server.logged(); ++i) {
+                state_writes += server.exchange(i).has_write(bridge::kStateOffset) ? 1 : 0;
+            }
+            EXPECT_EQ(state_writes, 1u);
+        }
+        const std::uint8_t stopped_beat = server.byte_at(bridge::kHeartbeatOffset);
+        w.fake.clock_microseconds += 5000000;
+        w.tick();
+        EXPECT_EQ(server.byte_at(bridge::kHeartbeatOffset), stopped_beat);
+
+        // Back to bridging: 1 again at once.
+        w.fake.aircraft()->set_data_valid(1);
+        w.run();
+        w.tick();
+        if (on) {
+            EXPECT_EQ(server.byte_at(bridge::kStateOffset), bridge::kStateBridging);
+        }
+
+        // Exit: 0 in an exchange of its own.
+        server.clear_log();
+        end_of_process(w.app, w.shell);
+        if (on) {
+            EXPECT_EQ(server.byte_at(bridge::kStateOffset), bridge::kStateExited);
+            EXPECT_EQ(server.logged(), 1u);
+        } else {
+            for (std::uint32_t offset = 0x9429; offset <= 0x942F; ++offset) {
+                EXPECT_EQ(server.byte_at(offset), 0xEE) << std::hex << offset;
+            }
+        }
+    }
+}
+
+// The exit write never holds the end: one attempt against a silent server,
+// none while an exchange holds the request area or after the link failed.
+TEST(State, ExitCostsOneAttemptAtMost) {
+    enum Case { Silent, InFlight, LinkFailed };
+    for (const Case c : {Silent, InFlight, LinkFailed}) {
+        SCOPED_TRACE(static_cast<int>(c));
+        World w;
+        w.bridge.state.enabled = true;
+        start_bridging(w);
+        w.tick();
+        w.fake.server_silent = c == Silent;
+        w.app.exchange_in_flight = c == InFlight;
+        if (c == LinkFailed) {
+            w.app.link_status = fsuipc::kSendFailedWithError;
+        }
+        const std::size_t sends = w.fake.sends;
+        end_of_process(w.app, w.shell);
+        EXPECT_EQ(w.fake.sends - sends, c == Silent ? 1u : 0u);
+    }
+}
+
 }  // namespace
 }  // namespace corvane::app

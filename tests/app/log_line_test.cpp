@@ -30,7 +30,7 @@ TEST(LogLine, HeaderNamesVersionIniAndTheSettingsInEffect) {
         read_settings_text("[General]\nSpeed=250\nRetry=5\nTray=1\n[Minimize]\nScreen=0x1\n");
     EXPECT_EQ(run_header(settings, "C:\\Cockpit \xC3\x9C\\corvane.ini"),
               "Corvane " CORVANE_VERSION ", settings from C:\\Cockpit \xC3\x9C\\corvane.ini: "
-              "Speed=100 Screen=1 Retry=5 Tray=1");
+              "Speed=100 Screen=1 Retry=5 Tray=1 State=0");
     EXPECT_EQ(read_settings_text("[General]\nTray=yes\n").tray_flag, 0);
 }
 

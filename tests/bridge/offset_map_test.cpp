@@ -16,7 +16,7 @@ namespace corvane::bridge {
 namespace {
 
 bool untouched(std::uint32_t offset) {
-    return (offset >= 0x9429 && offset <= 0x942F) ||
+    return (offset >= 0x942B && offset <= 0x942F) ||
            (offset >= 0x947D && offset <= 0x947F);
 }
 

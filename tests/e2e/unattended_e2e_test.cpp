@@ -165,7 +165,7 @@ void without_retry_only_run(Checks& t) {
     if (E2E_CHECK(t, !texts.empty())) {
         E2E_CHECK_STR(t, texts.front(), "Corvane " CORVANE_VERSION ", settings from " +
                                             program.folder.file_path("corvane.ini") +
-                                            ": Speed=20 Screen=0 Retry=0 Tray=0");
+                                            ": Speed=20 Screen=0 Retry=0 Tray=0 State=0");
         texts.erase(texts.begin());
     }
     E2E_CHECK_LINES(t, texts, expected);

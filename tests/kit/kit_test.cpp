@@ -118,6 +118,39 @@ print("untouched", ipc.readUB(corvane.KNOB_ALTITUDE))
     }
 }
 
+// A panel's view of Corvane over an evening, by both kits alike: live while
+// the state reads bridging and the heartbeat moved within LIVE_MS; a
+// heartbeat that stands still (a killed Corvane) or a stopped bridge is not.
+TEST(WiringKit, LiveWhileBridgingAndTheHeartbeatMoves) {
+    ASSERT_STRNE(CORVANE_LUA, "") << "no lua5.1: scripts/install-deps.sh test installs it";
+    struct Seen {
+        int state, heartbeat;
+        std::uint32_t now_ms;
+        bool live;
+    };
+    const Seen timeline[] = {
+        {1, 7, 1000, true},  {1, 8, 2000, true},   {1, 8, 5000, true},  {1, 8, 5001, false},
+        {1, 9, 6000, true},  {2, 9, 6500, false},  {0, 9, 7000, false}, {1, 10, 0xFFFFFF00u, true},
+        {1, 10, 100, true},  {1, 10, 3000, false},
+    };
+    std::string script = std::string(kLuaPrelude) + "local watch, said = {}, \"\"\n";
+    corvane_watch watch{};
+    for (const Seen& seen : timeline) {
+        SCOPED_TRACE(seen.now_ms);
+        EXPECT_EQ(corvane_live(&watch, static_cast<std::uint8_t>(seen.state),
+                               static_cast<std::uint8_t>(seen.heartbeat), seen.now_ms) != 0,
+                  seen.live);
+        if (seen.now_ms < 0xFFFF0000u) {  // Lua's clock does not wrap
+            script += "said = said .. (corvane.decode_live(watch, " + std::to_string(seen.state) +
+                      ", " + std::to_string(seen.heartbeat) + ", " +
+                      std::to_string(seen.now_ms) + ") and \"1\" or \"0\")\n";
+        }
+    }
+    script += "print(\"live\", said)\n";
+    // Without the wrapped row, the last reading is 2900 ms after the heartbeat moved.
+    EXPECT_EQ(run_lua(script)["live"], "111010011");
+}
+
 class WiringKitLua : public data_export::ExportTest {};
 
 TEST_F(WiringKitLua, ReadsWhatTheBridgeExportedAndTurnsCountersAsTheBridgeReadsThem) {

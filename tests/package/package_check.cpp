@@ -240,7 +240,7 @@ void check_settings(Checks& t, const fs::path& path) {
 // ---- offset documents -----------------------------------------------------
 
 bool untouched(std::uint32_t offset) {
-    return (offset >= 0x9429 && offset <= 0x942F) || (offset >= 0x947D && offset <= 0x947F);
+    return (offset >= 0x942B && offset <= 0x942F) || (offset >= 0x947D && offset <= 0x947F);
 }
 
 // Rows are lines beginning with "0x" (CSV) or "| 0x" (Markdown): offset,
