@@ -17,6 +17,8 @@
 #include "common/format.h"
 #include "common/numbers.h"
 #include "export/tables.h"
+#include <unistd.h>
+
 #include "tests/export/export_fixture.h"
 
 #include "corvane.h"  // the C kit, from docs/
@@ -26,7 +28,10 @@ namespace {
 
 // Runs the script with lua5.1; its "key value" lines.
 std::map<std::string, std::string> run_lua(const std::string& script) {
-    const std::string path = ::testing::TempDir() + "corvane_kit_test.lua";
+    // One file per test and process: ctest runs the kit's tests side by side.
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string path = ::testing::TempDir() + "corvane_kit_" + test->name() + "_" +
+                             std::to_string(getpid()) + ".lua";
     std::ofstream(path, std::ios::binary) << script;
     std::map<std::string, std::string> said;
     std::FILE* lua = popen((std::string(CORVANE_LUA) + " " + path + " 2>&1").c_str(), "r");
