@@ -2,6 +2,7 @@
 // life of the process, and the cycle itself.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "aircraft/link.h"
@@ -16,7 +17,7 @@ namespace corvane::bridge {
 constexpr std::int32_t kAircraftDataMissing = 1;
 
 struct Bridge {
-    explicit Bridge(Os& os_) : os(os_) {}
+    explicit Bridge(Os& os_) : os(os_) { client.abandon = &abandon; }
     Bridge(const Bridge&) = delete;
     Bridge& operator=(const Bridge&) = delete;
 
@@ -46,6 +47,10 @@ struct Bridge {
     // The server window of the last successful FSUIPC open; none before the
     // first one.
     Handle last_server_window = kNoHandle;
+
+    // Set once, when the program ends during an exchange on another thread:
+    // that exchange gives up its remaining attempts (see fsuipc::Client).
+    std::atomic<bool> abandon{false};
 };
 
 // One bridge cycle: 1 when the aircraft data is missing or not valid,

@@ -55,7 +55,24 @@ public:
     void notify_stop(const char* text) override {
         notices.push_back(std::string("notify ") + text);
     }
+    // The job at once, as a worker that answers instantly; with hold_jobs
+    // it stays in flight until run_held_job().
+    void start_job(Job job) override {
+        if (hold_jobs) {
+            held.push_back(job);
+            return;
+        }
+        job_done(*app, *this, run_job(app->bridge, job));
+    }
+    void run_held_job() {
+        const Job job = held.front();
+        held.erase(held.begin());
+        job_done(*app, *this, run_job(app->bridge, job));
+    }
 
+    App* app = nullptr;
+    bool hold_jobs = false;
+    std::vector<Job> held;
     Calls calls;
     Calls notices;
     bool waiting = false;
@@ -121,7 +138,9 @@ const Calls kAutoAttempt = {kAutoIn2, kWait2000};
 // One program: the fake world, the bridge on it, the lifecycle record and the
 // recording shell.
 struct World {
-    explicit World(const Settings& settings = Settings{}) : app(bridge, settings) {}
+    explicit World(const Settings& settings = Settings{}) : app(bridge, settings) {
+        shell.app = &app;
+    }
 
     void simulator_up() { fake.has_uipcmain = fake.has_fs98main = true; }
     void simulator_gone() { fake.has_uipcmain = fake.has_fs98main = false; }
