@@ -46,6 +46,7 @@ const MainWindow::MessageRoute MainWindow::kMessageRoutes[] = {
     {WM_COMMAND, &MainWindow::on_command},
     {WM_SYSCOMMAND, &MainWindow::on_sys_command},
     {WM_TRAY_NOTIFY, &MainWindow::on_tray_notify},
+    {WM_JOB_DONE, &MainWindow::on_job_done},
 };
 
 const MainWindow::RegisteredRoute MainWindow::kRegisteredRoutes[] = {
@@ -110,6 +111,8 @@ bool MainWindow::create(HINSTANCE instance, const char* class_name, const char* 
     if (window == nullptr) {
         return false;
     }
+    // Without a thread for them the jobs run here, holding the window.
+    worker_.start(window, WM_JOB_DONE, app_.bridge);
     app::first_connection_check(app_, *this);
     return true;
 }
@@ -158,8 +161,31 @@ LRESULT MainWindow::fail(std::exception_ptr failure) {
 }
 
 void MainWindow::stop() {
+    end_jobs();
     app::stop_timers(app_, *this);
     tray_.remove();
+}
+
+void MainWindow::end_jobs() { worker_.end(); }
+
+void MainWindow::start_job(app::Job job) {
+    if (worker_.ended()) {
+        return;  // the program ends: the bridge is no job's any more
+    }
+    if (!worker_.running()) {
+        app::job_done(app_, *this, app::run_job(app_.bridge, job));
+        return;
+    }
+    worker_.run(job);
+}
+
+// A job ended: the lifecycle goes on here, on the window's thread.
+LRESULT MainWindow::on_job_done(UINT, WPARAM, LPARAM) {
+    app::JobResult result;
+    if (!worker_.ended() && worker_.take_result(result)) {
+        app::job_done(app_, *this, result);
+    }
+    return 0;
 }
 
 void MainWindow::rethrow_failure() const {

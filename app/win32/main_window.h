@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/lifecycle.h"
+#include "app/win32/job_worker.h"
 #include "app/win32/log_file.h"
 #include "app/win32/tray_icon.h"
 
@@ -42,10 +43,16 @@ public:
     // window could not be created; the caller shows the boxes.
     bool create(HINSTANCE instance, const char* class_name, const char* title);
 
-    // The program stops on a failure: every timer, so that no cycle, no
-    // retry and no rest of a reconnect runs behind an error box, and the
-    // notification-area icon.
+    // The program stops on a failure: the job thread, every timer, so that
+    // no cycle, no retry and no rest of a reconnect runs behind an error
+    // box, and the notification-area icon.
     void stop();
+
+    // Before the links are closed at the end: a job under way gives up its
+    // remaining attempts, and its thread is joined, so nothing touches the
+    // request area once it is released. Every path that closes the links at
+    // the end calls this first.
+    void end_jobs();
 
     HWND handle() const { return window_; }
 
@@ -68,6 +75,7 @@ public:
     void note_in_log_file(const char* text) override;
     void show_state(app::BridgeState state) override;
     void notify_stop(const char* text) override;
+    void start_job(app::Job job) override;
 
 private:
     using MessageHandler = LRESULT (MainWindow::*)(UINT, WPARAM, LPARAM);
@@ -111,6 +119,7 @@ private:
     LRESULT on_sys_command(UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT on_tray_notify(UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT on_taskbar_created(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT on_job_done(UINT message, WPARAM wparam, LPARAM lparam);
 
     LRESULT show_about_box();
     LRESULT close_window();
@@ -136,6 +145,8 @@ private:
     TrayIcon tray_;
     UINT taskbar_created_message_ = 0;
     std::exception_ptr failure_;
+    // Last: its thread is joined before anything above goes.
+    JobWorker worker_;
 };
 
 }  // namespace corvane::win32

@@ -22,6 +22,9 @@
 #define ID_TRAY_ICON 1
 #define WM_TRAY_NOTIFY (WM_APP + 1)
 
+/* The job thread's message: a bridge cycle or a reconnect's open ended. */
+#define WM_JOB_DONE (WM_APP + 8)
+
 /* The About box */
 #define IDD_ABOUTBOX 103
 

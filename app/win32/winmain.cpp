@@ -147,8 +147,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     } catch (...) {
         exit_code = report_failure(program.get(), single_instance, "unknown exception");
     }
-    // End of process: the aircraft link, then the FSUIPC link, on every path.
+    // End of process, on every path: first the job thread (a stalled
+    // exchange abandoned, the thread joined), so that nothing touches the
+    // request area after it is released; then the aircraft link, then the
+    // FSUIPC link.
     if (program) {
+        program->window.end_jobs();
         corvane::app::close_links(program->app);
     }
     return exit_code;
