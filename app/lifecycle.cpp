@@ -337,6 +337,11 @@ void first_connection_check(App& app, Shell& shell) {
     finish_message(app, shell);
 }
 
+void jobs_ended(App& app) {
+    app.exchange_in_flight = false;
+    app.run_deferred = false;
+}
+
 void manual_reconnect(App& app, Shell& shell) {
     // The press counts as it would have counted had the job held the
     // window: once the job is over.

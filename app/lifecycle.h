@@ -246,6 +246,10 @@ JobResult run_job(bridge::Bridge& bridge, Job job);
 // thread; then a "Run!" pressed meanwhile. A result with no job in flight
 // does nothing.
 void job_done(App& app, Shell& shell, const JobResult& result);
+// The shell ended its jobs for good (the program ends) and joined whatever
+// ran them: a job in flight is dropped, its result never told, and the
+// bridge record is the window thread's again.
+void jobs_ended(App& app);
 
 // The words for a Windows error in the log file's code lines (access
 // denied, invalid window handle, timeout, ...); null for one not listed.

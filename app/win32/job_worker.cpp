@@ -1,4 +1,5 @@
-// The job thread: waits for a job, runs it, posts its end to the window.
+// The job thread: waits for a job, runs it, leaves its result for the
+// window and, when the window must act upon it at once, posts its end.
 #include "app/win32/job_worker.h"
 
 namespace corvane::win32 {
@@ -8,37 +9,43 @@ namespace {
 // lands or the program ends: a lost done message would stop the bridge.
 constexpr DWORD kRepostMs = 10;
 
+// A quiet cycle changes nothing the window shows: its result waits for the
+// window's next message.
+bool needs_the_window(const app::JobResult& result) {
+    return result.job != app::Job::Cycle || result.link_status != app::kLinksUp ||
+           result.failed_posts != 0;
+}
+
 }  // namespace
 
 bool JobWorker::start(HWND window, UINT done_message, bridge::Bridge& bridge) {
     window_ = window;
     done_message_ = done_message;
     bridge_ = &bridge;
-    wake_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (wake_ == nullptr) {
-        return false;
-    }
     thread_ = CreateThread(nullptr, 0, &JobWorker::thread_main, this, 0, nullptr);
-    if (thread_ == nullptr) {
-        CloseHandle(wake_);
-        wake_ = nullptr;
-        return false;
-    }
-    return true;
+    return thread_ != nullptr;
 }
 
 void JobWorker::run(app::Job job) {
+    AcquireSRWLockExclusive(&lock_);
     job_ = job;
-    job_ready_.store(true, std::memory_order_release);
-    SetEvent(wake_);
+    job_pending_ = true;
+    ReleaseSRWLockExclusive(&lock_);
+    WakeConditionVariable(&wake_);
 }
 
 bool JobWorker::take_result(app::JobResult& result) {
-    if (!result_ready_.exchange(false, std::memory_order_acquire)) {
+    if (!result_ready_.exchange(false)) {
         return false;
     }
+    post_wanted_.store(false);
     result = result_;
     return true;
+}
+
+bool JobWorker::post_when_done() {
+    post_wanted_.store(true);
+    return !result_ready_.load();
 }
 
 void JobWorker::end() {
@@ -50,13 +57,14 @@ void JobWorker::end() {
         return;
     }
     bridge_->abandon.store(true);
-    stopping_.store(true, std::memory_order_release);
-    SetEvent(wake_);
+    stop_posting_.store(true);
+    AcquireSRWLockExclusive(&lock_);
+    stopping_ = true;
+    ReleaseSRWLockExclusive(&lock_);
+    WakeConditionVariable(&wake_);
     WaitForSingleObject(thread_, INFINITE);
     CloseHandle(thread_);
-    CloseHandle(wake_);
     thread_ = nullptr;
-    wake_ = nullptr;
 }
 
 DWORD WINAPI JobWorker::thread_main(void* self) {
@@ -66,17 +74,25 @@ DWORD WINAPI JobWorker::thread_main(void* self) {
 
 void JobWorker::serve() {
     for (;;) {
-        WaitForSingleObject(wake_, INFINITE);
-        if (stopping_.load(std::memory_order_acquire)) {
+        AcquireSRWLockExclusive(&lock_);
+        while (!job_pending_ && !stopping_) {
+            SleepConditionVariableSRW(&wake_, &lock_, INFINITE, 0);
+        }
+        if (stopping_) {
+            ReleaseSRWLockExclusive(&lock_);
             return;
         }
-        if (!job_ready_.exchange(false, std::memory_order_acquire)) {
+        job_pending_ = false;
+        const app::Job job = job_;
+        ReleaseSRWLockExclusive(&lock_);
+
+        result_ = app::run_job(*bridge_, job);
+        const bool post = needs_the_window(result_);
+        result_ready_.store(true);
+        if (!post && !post_wanted_.load()) {
             continue;
         }
-        result_ = app::run_job(*bridge_, job_);
-        result_ready_.store(true, std::memory_order_release);
-        while (PostMessageA(window_, done_message_, 0, 0) == FALSE &&
-               !stopping_.load(std::memory_order_acquire)) {
+        while (PostMessageA(window_, done_message_, 0, 0) == FALSE && !stop_posting_.load()) {
             Sleep(kRepostMs);
         }
     }

@@ -166,7 +166,10 @@ void MainWindow::stop() {
     tray_.remove();
 }
 
-void MainWindow::end_jobs() { worker_.end(); }
+void MainWindow::end_jobs() {
+    worker_.end();
+    app::jobs_ended(app_);
+}
 
 void MainWindow::start_job(app::Job job) {
     if (worker_.ended()) {
@@ -181,11 +184,15 @@ void MainWindow::start_job(app::Job job) {
 
 // A job ended: the lifecycle goes on here, on the window's thread.
 LRESULT MainWindow::on_job_done(UINT, WPARAM, LPARAM) {
+    take_job_result();
+    return 0;
+}
+
+void MainWindow::take_job_result() {
     app::JobResult result;
     if (!worker_.ended() && worker_.take_result(result)) {
         app::job_done(app_, *this, result);
     }
-    return 0;
 }
 
 void MainWindow::rethrow_failure() const {
@@ -262,6 +269,9 @@ LRESULT MainWindow::on_nc_destroy(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 LRESULT MainWindow::on_timer(UINT message, WPARAM wparam, LPARAM lparam) {
+    // The last quiet cycle ended without a message of its own: this tick
+    // finds it done.
+    take_job_result();
     // Every timer message drives the lifecycle, which tells the timers apart.
     app::timer_message(app_, *this, static_cast<std::uintptr_t>(wparam));
     return DefWindowProcA(window_, message, wparam, lparam);
@@ -335,7 +345,13 @@ LRESULT MainWindow::close_window() {
 }
 
 LRESULT MainWindow::run_pressed() {
+    take_job_result();
     app::manual_reconnect(app_, *this);
+    // Deferred behind a job: its end is wanted here even when quiet. A job
+    // that ended meanwhile is taken now, which carries the press out.
+    if (app_.run_deferred && !worker_.ended() && !worker_.post_when_done()) {
+        take_job_result();
+    }
     return 0;
 }
 

@@ -120,6 +120,9 @@ private:
     LRESULT on_tray_notify(UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT on_taskbar_created(UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT on_job_done(UINT message, WPARAM wparam, LPARAM lparam);
+    // The result of a job that ended meanwhile goes to the lifecycle before
+    // anything else that touches it.
+    void take_job_result();
 
     LRESULT show_about_box();
     LRESULT close_window();
