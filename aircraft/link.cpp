@@ -74,9 +74,9 @@ void locate_simulator(Link& link, Os& os) {
     }
 }
 
-void post_command(const Link& link, Os& os, std::int32_t command, double value) {
+bool post_command(const Link& link, Os& os, std::int32_t command, double value) {
     if (!simulator_known(link)) {
-        return;
+        return true;
     }
     // The add-on takes fractions as hundredths: 0.79 arrives as 79.
     if (value > 0.0 && value < 1.0) {
@@ -89,7 +89,7 @@ void post_command(const Link& link, Os& os, std::int32_t command, double value) 
             value = nearest;
         }
     }
-    os.post(link.simulator_window, link.command_message,
+    return os.post(link.simulator_window, link.command_message,
             static_cast<std::uintptr_t>(static_cast<std::uint32_t>(command)),
             static_cast<std::intptr_t>(to_int32_trunc(value)));
 }

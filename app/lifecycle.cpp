@@ -2,6 +2,7 @@
 #include "app/lifecycle.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "fsuipc/client.h"
 
@@ -24,6 +25,70 @@ void log(App& app, Shell& shell, Status status) {
 // for it; every failure shows it with SW_SHOW.
 int minimised_show_mode(const App& app) {
     return app.start_minimised_flag == kStartMinimised ? kShowMinimised : kShowNormal;
+}
+
+struct ErrorMeaning {
+    std::uint32_t error;
+    const char* text;
+};
+
+// The errors an exchange, an open or a post meets in practice.
+constexpr ErrorMeaning kWindowsErrors[] = {
+    {2, "file not found"},
+    {5, "access denied"},
+    {6, "invalid handle"},
+    {8, "not enough memory"},
+    {87, "invalid parameter"},
+    {183, "already exists"},
+    {1400, "invalid window handle"},
+    {1444, "invalid thread"},
+    {1460, "timeout"},
+    {1816, "not enough quota (the message queue is full)"},
+};
+
+// "; Windows error 5: access denied" after what is in line already, and the
+// advice for a refused access on a line of its own.
+void note_with_windows_error(Shell& shell, char (&line)[192], std::uint32_t error) {
+    if (error != 0) {
+        const std::size_t used = std::strlen(line);
+        const char* meaning = windows_error_meaning(error);
+        std::snprintf(line + used, sizeof line - used, "; Windows error %u%s%s",
+                      static_cast<unsigned>(error), meaning != nullptr ? ": " : "",
+                      meaning != nullptr ? meaning : "");
+    }
+    shell.note_in_log_file(line);
+    if (error == kErrorAccessDenied) {
+        shell.note_in_log_file(kAccessDeniedAdvice);
+    }
+}
+
+// FSUIPC's result code and the Windows error behind it, for the log file.
+void note_link_code(App& app, Shell& shell) {
+    char line[192];
+    std::snprintf(line, sizeof line, "code %d: %s", static_cast<int>(app.link_status),
+                  fsuipc::result_meaning(app.link_status));
+    note_with_windows_error(shell, line, app.windows_error);
+}
+
+// A refused post is recorded once per Windows error in a bridging period;
+// how many there were follows when the period ends.
+void note_failed_posts(App& app, Shell& shell, const JobResult& result) {
+    if (result.failed_posts == 0) {
+        return;
+    }
+    app.failed_posts += result.failed_posts;
+    const std::uint32_t error = result.failed_post_error;
+    for (std::size_t i = 0; i < app.post_errors_told_count; ++i) {
+        if (app.post_errors_told[i] == error) {
+            return;
+        }
+    }
+    if (app.post_errors_told_count < App::kPostErrorsKept) {
+        app.post_errors_told[app.post_errors_told_count++] = error;
+    }
+    char line[192];
+    std::snprintf(line, sizeof line, "a command could not be posted to the simulator");
+    note_with_windows_error(shell, line, error);
 }
 
 void begin_timer_resolution(App& app) {
@@ -55,13 +120,21 @@ void start_bridge_timer(App& app, Shell& shell) {
     timer_started(app.run_ticks, now);
 }
 
-// Every stop of a running timer 1 tells the tick it gave, for a user to see
-// (and send) what Windows made of Speed.
+// The end of a bridging period: every stop of a running timer 1 tells the
+// tick it gave, for a user to see (and send) what Windows made of Speed, and
+// the refused posts are counted in the file.
 void stop_bridge_timer(App& app, Shell& shell) {
     shell.stop_timer();
     if (app.bridge_timer_running) {
         note_ticks(app, shell, app.period_ticks, "tick");
     }
+    if (app.bridge_timer_running && app.failed_posts != 0) {
+        char line[96];
+        std::snprintf(line, sizeof line, "%u command posts failed since Status : OK",
+                      static_cast<unsigned>(app.failed_posts));
+        shell.note_in_log_file(line);
+    }
+    app.failed_posts = 0;
     app.bridge_timer_running = false;
     end_timer_resolution(app);
 }
@@ -70,6 +143,12 @@ void note_cycle_start(App& app) {
     const std::uint64_t now = app.bridge.os.now_microseconds();
     cycle_started(app.period_ticks, now);
     cycle_started(app.run_ticks, now);
+}
+
+// The job owns the bridge record from here until job_done().
+void start_job(App& app, Shell& shell, Job job) {
+    app.exchange_in_flight = true;
+    shell.start_job(job);
 }
 
 // Every reconnect stops the retry timer first, so no retry can start inside
@@ -133,6 +212,8 @@ void begin_wait(App& app, Shell& shell, Step step, std::uint32_t milliseconds) {
 
 void bridge_starts(App& app, Shell& shell) {
     log(app, shell, Status::Ok);
+    app.failed_posts = 0;
+    app.post_errors_told_count = 0;
     shell.show_window(minimised_show_mode(app));
     start_bridge_timer(app, shell);
 }
@@ -143,13 +224,8 @@ void report_not_ready(App& app, Shell& shell) {
     const bool fsuipc_up =
         app.link_status == kLinksUp || app.link_status == kAircraftNotAvailable;
     log(app, shell, fsuipc_up ? Status::IflyNotOk : Status::FsuipcNotOk);
-    if (fsuipc_up) {
-        bridge::write_stopped_state(app.bridge);
-    } else {
-        char line[128];
-        std::snprintf(line, sizeof line, "code %d: %s", static_cast<int>(app.link_status),
-                      fsuipc::result_meaning(app.link_status));
-        shell.note_in_log_file(line);
+    if (!fsuipc_up) {
+        note_link_code(app, shell);
     }
     shell.show_window(kShowNormal);
 }
@@ -167,12 +243,17 @@ void announce_attempt(App& app, Shell& shell) {
     begin_wait(app, shell, Step::BeforeAttempt, kAutoreconnectWaitMs);
 }
 
-// "Run!" steps 4 to 9, then, for an automatic attempt that failed, the next
-// attempt or the end of trying.
+// "Run!" steps 4 to 6, as a job.
 void reopen(App& app, Shell& shell) {
-    close_links(app);
-    open_links(app);
-    if (app.link_status == kLinksUp && aircraft_data_valid(app)) {
+    app.sequence.step = Step::Reopening;
+    start_job(app, shell, Job::Reopen);
+}
+
+// "Run!" steps 7 to 9 once the links are open (or not), then, for an
+// automatic attempt that failed, the next attempt or the end of trying.
+void reopened(App& app, Shell& shell, bool data_valid) {
+    app.sequence.step = Step::None;
+    if (app.link_status == kLinksUp && data_valid) {
         bridge_starts(app, shell);
     } else {
         report_not_ready(app, shell);
@@ -189,9 +270,38 @@ void reopen(App& app, Shell& shell) {
     log(app, shell, Status::AutoreconnectFailed);
 }
 
+// A cycle found the aircraft data gone, or a tick found the last exchange
+// failed: "NOT OK", with the reason of a failed exchange in the log file,
+// and the automatic reconnect.
+void cycle_failed(App& app, Shell& shell) {
+    log(app, shell, Status::NotOk);
+    if (app.link_status != kAircraftDataNotValid && app.link_status != kAircraftNotAvailable) {
+        note_link_code(app, shell);
+    }
+    automatic_reconnect(app, shell);
+    finish_message(app, shell);
+}
+
+bool data_valid(bridge::Bridge& b) {
+    if (!aircraft::snapshot_sdk1(b.link, b.blocks)) {
+        return false;
+    }
+    return aircraft::data_valid_field(b.blocks) == kDataValid;
+}
+
+// The Windows error behind a link status that is an FSUIPC error.
+std::uint32_t link_windows_error(const bridge::Bridge& b, std::int32_t link_status) {
+    const bool fsuipc_error = link_status != kLinksUp && link_status != kAircraftDataNotValid &&
+                              link_status != kAircraftNotAvailable;
+    return fsuipc_error ? b.client.windows_error : 0;
+}
+
 }  // namespace
 
-void open_links(App& app) { app.link_status = bridge::open_links(app.bridge); }
+void open_links(App& app) {
+    app.link_status = bridge::open_links(app.bridge);
+    app.windows_error = link_windows_error(app.bridge, app.link_status);
+}
 
 void close_links(App& app) { bridge::close_links(app.bridge); }
 
@@ -203,22 +313,76 @@ void end_of_process(App& app, Shell& shell) {
     stop_timers(app, shell);
     note_ticks(app, shell, app.run_ticks, "tick since start");
     // The last word to the panels, when the offset server answered last time
-    // and no exchange holds the request area.
+    // and no exchange holds the request area or was abandoned at the end.
     const bool server_answers = app.link_status == kLinksUp ||
                                 app.link_status == kAircraftNotAvailable ||
                                 app.link_status == kAircraftDataNotValid;
-    if (server_answers && !exchange_in_flight(app)) {
+    if (server_answers && !exchange_in_flight(app) && !app.bridge.abandon.load()) {
         bridge::write_exit_state(app.bridge);
     }
     close_links(app);
 }
 
-bool aircraft_data_valid(App& app) {
-    bridge::Bridge& b = app.bridge;
-    if (!aircraft::snapshot_sdk1(b.link, b.blocks)) {
-        return false;
+bool aircraft_data_valid(App& app) { return data_valid(app.bridge); }
+
+const char* windows_error_meaning(std::uint32_t error) {
+    for (const ErrorMeaning& meaning : kWindowsErrors) {
+        if (meaning.error == error) {
+            return meaning.text;
+        }
     }
-    return aircraft::data_valid_field(b.blocks) == kDataValid;
+    return nullptr;
+}
+
+JobResult run_job(bridge::Bridge& bridge, Job job) {
+    JobResult result;
+    result.job = job;
+    // The bridge that stops while the offset server still answers says so
+    // with State=1, from here: the job owns the request area.
+    if (job == Job::Reopen) {
+        bridge::close_links(bridge);
+        result.link_status = bridge::open_links(bridge);
+        result.data_valid = result.link_status == kLinksUp && data_valid(bridge);
+        if (result.link_status == kAircraftNotAvailable ||
+            (result.link_status == kLinksUp && !result.data_valid)) {
+            bridge::write_stopped_state(bridge);
+        }
+    } else {
+        result.link_status = bridge::run_cycle(bridge);
+        if (result.link_status == kAircraftDataNotValid) {
+            bridge::write_stopped_state(bridge);
+        }
+        bridge::CommandState& commands = bridge.commands;
+        result.failed_posts = commands.failed_posts;
+        result.failed_post_error = commands.failed_post_error;
+        commands.failed_posts = 0;
+        commands.failed_post_error = 0;
+    }
+    result.windows_error = link_windows_error(bridge, result.link_status);
+    return result;
+}
+
+void job_done(App& app, Shell& shell, const JobResult& result) {
+    if (!app.exchange_in_flight) {
+        return;
+    }
+    app.exchange_in_flight = false;
+    app.link_status = result.link_status;
+    app.windows_error = result.windows_error;
+    if (result.job == Job::Reopen) {
+        reopened(app, shell, result.data_valid);
+        finish_message(app, shell);
+    } else {
+        note_failed_posts(app, shell, result);
+        // An exchange error is only kept: the next tick reconnects.
+        if (result.link_status == kAircraftDataNotValid) {
+            cycle_failed(app, shell);
+        }
+    }
+    if (app.run_deferred && !app.exchange_in_flight) {
+        app.run_deferred = false;
+        manual_reconnect(app, shell);
+    }
 }
 
 bool sequence_under_way(const App& app) { return app.sequence.step != Step::None; }
@@ -236,7 +400,18 @@ void first_connection_check(App& app, Shell& shell) {
     finish_message(app, shell);
 }
 
+void jobs_ended(App& app) {
+    app.exchange_in_flight = false;
+    app.run_deferred = false;
+}
+
 void manual_reconnect(App& app, Shell& shell) {
+    // The press counts as it would have counted had the job held the
+    // window: once the job is over.
+    if (exchange_in_flight(app)) {
+        app.run_deferred = true;
+        return;
+    }
     if (sequence_under_way(app)) {
         return;
     }
@@ -257,24 +432,16 @@ void timer_message(App& app, Shell& shell, std::uintptr_t timer_id) {
 }
 
 void timer_step(App& app, Shell& shell) {
-    if (sequence_under_way(app)) {
+    // A late tick, or one that comes while the last cycle still runs.
+    if (sequence_under_way(app) || exchange_in_flight(app)) {
         return;
     }
     if (app.link_status == kLinksUp) {
         note_cycle_start(app);
-        app.link_status = bridge::run_cycle(app.bridge);
-        // An exchange error is only kept: the next tick reconnects.
-        if (app.link_status != kAircraftDataNotValid) {
-            return;
-        }
+        start_job(app, shell, Job::Cycle);
+        return;
     }
-    log(app, shell, Status::NotOk);
-    // Only the aircraft went away: the offset server still takes the state.
-    if (app.link_status == kAircraftDataNotValid) {
-        bridge::write_stopped_state(app.bridge);
-    }
-    automatic_reconnect(app, shell);
-    finish_message(app, shell);
+    cycle_failed(app, shell);
 }
 
 void automatic_reconnect(App& app, Shell& shell) {
@@ -288,8 +455,9 @@ void automatic_reconnect(App& app, Shell& shell) {
 
 void wait_elapsed(App& app, Shell& shell) {
     const Step step = app.sequence.step;
-    // A late message of a wait that was called off.
-    if (step == Step::None) {
+    // A late message of a wait that was called off, or one that comes while
+    // the reconnect's open runs.
+    if (step == Step::None || step == Step::Reopening) {
         return;
     }
     shell.stop_wait();
@@ -306,12 +474,14 @@ void wait_elapsed(App& app, Shell& shell) {
             reopen(app, shell);
             break;
         case Step::None:
+        case Step::Reopening:
             break;
     }
     finish_message(app, shell);
 }
 
 void stop_timers(App& app, Shell& shell) {
+    app.run_deferred = false;
     stop_bridge_timer(app, shell);
     stop_retry_timer(app, shell);
     if (sequence_under_way(app)) {
@@ -321,7 +491,8 @@ void stop_timers(App& app, Shell& shell) {
 }
 
 void retry_step(App& app, Shell& shell) {
-    if (!app.retry_timer_running || sequence_under_way(app)) {
+    // Dropped inside a job too: the next one comes a period later.
+    if (!app.retry_timer_running || sequence_under_way(app) || exchange_in_flight(app)) {
         return;
     }
     begin_reconnect(app, shell);

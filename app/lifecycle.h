@@ -12,6 +12,12 @@
 // one-shot timer of the window, and the sequence goes on in that timer's
 // message. App::sequence records where it stands meanwhile, so the window
 // keeps answering and nothing starts a second sequence inside the first.
+//
+// What talks to the offset server (a bridge cycle, a reconnect's open with
+// its handshake) may wait for it for many seconds: it runs as a job off the
+// window's thread (Shell::start_job). While a job is in flight the job owns
+// the whole bridge record; the lifecycle touches it again only in job_done,
+// which the shell calls on the window's thread with the job's result.
 #pragma once
 
 #include <cstddef>
@@ -77,6 +83,25 @@ enum class BridgeState : std::uint8_t {
     Stopped,   // only "Run!" brings the bridge back
 };
 
+// ---- jobs ---------------------------------------------------------------------
+
+// The work that may wait for the offset server.
+enum class Job : std::uint8_t {
+    Cycle,   // one bridge cycle
+    Reopen,  // a reconnect: close both links, open them, test the aircraft data
+};
+
+// What a job hands back to the window's thread; everything the lifecycle
+// needs from the bridge record it must not touch meanwhile.
+struct JobResult {
+    Job job = Job::Cycle;
+    std::int32_t link_status = 0;
+    bool data_valid = false;            // Reopen: the data-valid test after the open
+    std::uint32_t windows_error = 0;    // behind a failed open or exchange
+    std::uint32_t failed_posts = 0;     // Cycle: posts the system refused
+    std::uint32_t failed_post_error = 0;
+};
+
 // What the lifecycle needs from the main window. The Win32 shell implements
 // it with the real window; tests record the calls.
 class Shell {
@@ -105,6 +130,10 @@ public:
     // The bridge stopped on a failure, text its status line: catch the eye of
     // a user behind a full-screen simulator, without taking the focus.
     virtual void notify_stop(const char* text) = 0;
+    // Runs run_job(app.bridge, job) where it cannot hold the window, and
+    // later hands its result to job_done() on the window's thread. A shell
+    // may run it at once, job_done() included, before returning.
+    virtual void start_job(Job job) = 0;
 };
 
 // ---- the lifecycle ----------------------------------------------------------
@@ -133,6 +162,7 @@ enum class Step : std::uint8_t {
     Loading,        // first check: "LOADING" logged, "OK" follows the wait
     BeforeAttempt,  // automatic reconnect: "AUTORECONNECT IN 2 SECS" logged
     BeforeReopen,   // a reconnect: "RECONNECTING" logged, the links close after the wait
+    Reopening,      // a reconnect: the links are being closed and opened (a job)
 };
 
 struct Sequence {
@@ -162,6 +192,17 @@ struct App {
     // never during a reconnect.
     bool retry_timer_running = false;
     Sequence sequence;
+    // The Windows error behind the link status, when it is an FSUIPC error.
+    std::uint32_t windows_error = 0;
+    // "Run!" was pressed while a job was in flight: it is carried out, once,
+    // when the job ends.
+    bool run_deferred = false;
+    // Refused posts in this bridging period (since "Status : OK"), and the
+    // Windows errors already recorded in the log file for it.
+    std::uint32_t failed_posts = 0;
+    static constexpr std::size_t kPostErrorsKept = 8;
+    std::uint32_t post_errors_told[kPostErrorsKept] = {};
+    std::size_t post_errors_told_count = 0;
     // What the shell was last told, and the failure line not yet told.
     BridgeState shown_state = BridgeState::Waiting;
     const char* unreported_failure = nullptr;
@@ -215,6 +256,27 @@ void wait_elapsed(App& app, Shell& shell);
 bool sequence_under_way(const App& app);
 // True while an exchange (or an open's handshake) is under way.
 inline bool exchange_in_flight(const App& app) { return app.exchange_in_flight; }
+// The job itself, on whatever thread the shell runs it: touches the bridge
+// record alone.
+JobResult run_job(bridge::Bridge& bridge, Job job);
+// A job ended: the rest of the timer step or the reconnect, on the window's
+// thread; then a "Run!" pressed meanwhile. A result with no job in flight
+// does nothing.
+void job_done(App& app, Shell& shell, const JobResult& result);
+// The shell ended its jobs for good (the program ends) and joined whatever
+// ran them: a job in flight is dropped, its result never told, and the
+// bridge record is the window thread's again.
+void jobs_ended(App& app);
+
+// The words for a Windows error in the log file's code lines (access
+// denied, invalid window handle, timeout, ...); null for one not listed.
+const char* windows_error_meaning(std::uint32_t error);
+// Windows' error for a refused access: Corvane and the simulator run with
+// different rights (one as administrator).
+constexpr std::uint32_t kErrorAccessDenied = 5;
+inline constexpr char kAccessDeniedAdvice[] =
+    "Windows refused access: start Corvane with the same rights as the simulator "
+    "(both as administrator, or neither)";
 // The program is about to stop on a failure (an error box comes up): no
 // timer may start a cycle, a retry or the rest of a sequence behind the box.
 void stop_timers(App& app, Shell& shell);

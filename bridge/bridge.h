@@ -2,6 +2,7 @@
 // life of the process, and the cycle itself.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "aircraft/link.h"
@@ -41,7 +42,7 @@ struct StateOutput {
 };
 
 struct Bridge {
-    explicit Bridge(Os& os_) : os(os_) {}
+    explicit Bridge(Os& os_) : os(os_) { client.abandon = &abandon; }
     Bridge(const Bridge&) = delete;
     Bridge& operator=(const Bridge&) = delete;
 
@@ -72,6 +73,10 @@ struct Bridge {
     // The server window of the last successful FSUIPC open; none before the
     // first one.
     Handle last_server_window = kNoHandle;
+
+    // Set once, when the program ends during an exchange on another thread:
+    // that exchange gives up its remaining attempts (see fsuipc::Client).
+    std::atomic<bool> abandon{false};
 };
 
 // One bridge cycle: 1 when the aircraft data is missing or not valid,

@@ -37,7 +37,10 @@ bool hundredths_mode(const aircraft::Snapshots& blocks) {
 }
 
 void post(CommandContext& c, std::int32_t command, double value) {
-    aircraft::post_command(c.link, c.os, command, value);
+    if (!aircraft::post_command(c.link, c.os, command, value)) {
+        ++c.state.failed_posts;
+        c.state.failed_post_error = c.os.last_error();
+    }
 }
 
 void handle_value_byte(CommandContext& c) {

@@ -52,6 +52,12 @@ struct CommandState {
     // The reads of every cycle laid out once, into read_bytes; laid out
     // again whenever they point elsewhere (a fresh or copied state).
     fsuipc::PreparedReads prepared_reads;
+
+    // Posts the system refused (fire and forget: none is retried) since
+    // whoever reports them last took them: how many, and the Windows error
+    // of the last one.
+    std::uint32_t failed_posts = 0;
+    std::uint32_t failed_post_error = 0;
 };
 
 // Everything the command handling needs from the rest of the cycle.

@@ -112,8 +112,11 @@ void remember(Client& client, std::uint32_t id, std::uint32_t size, void* destin
     client.queued[client.queued_count++] = queued_record(client.next_free, id, size, destination);
 }
 
-// Fails the open: releases whatever it acquired and reports the code.
-int fail_open(Client& client, Os& os, std::int32_t failure, std::int32_t& code) {
+// Fails the open: releases whatever it acquired and reports the code. The
+// Windows error of a failed call is kept before anything else can change it.
+int fail_open(Client& client, Os& os, std::int32_t failure, std::int32_t& code,
+              std::uint32_t windows_error = 0) {
+    client.windows_error = windows_error;
     close(client, os);
     code = failure;
     return 0;
@@ -128,6 +131,7 @@ int open(Client& client, Os& os, std::uint32_t requested_version, std::int32_t& 
     }
     client.server_version = 0;
     client.simulator_version = 0;
+    client.windows_error = 0;
 
     client.found_as_simulator_window = false;
     Handle window = os.find_window(kServerClass);
@@ -141,6 +145,7 @@ int open(Client& client, Os& os, std::uint32_t requested_version, std::int32_t& 
     }
     const std::uint32_t message = os.register_message(kExchangeMessageName);
     if (message == 0) {
+        client.windows_error = os.last_error();
         code = kRegisterFailed;
         return 0;
     }
@@ -156,18 +161,18 @@ int open(Client& client, Os& os, std::uint32_t requested_version, std::int32_t& 
 
     client.atom = os.add_atom(client.area_name);
     if (client.atom == 0) {
-        return fail_open(client, os, kAtomFailed, code);
+        return fail_open(client, os, kAtomFailed, code, os.last_error());
     }
     client.area_mapping = os.create_mapping(client.area_name, kAreaSize);
     // Read at once: anything after create_mapping may overwrite the last error.
-    const bool already_existed = os.last_error() == kErrorAlreadyExists;
-    if (client.area_mapping == kNoHandle || already_existed) {
+    const std::uint32_t mapping_error = os.last_error();
+    if (client.area_mapping == kNoHandle || mapping_error == kErrorAlreadyExists) {
         // Someone else's mapping of that name is not ours to write into.
-        return fail_open(client, os, kAreaCreateFailed, code);
+        return fail_open(client, os, kAreaCreateFailed, code, mapping_error);
     }
     client.area_start = os.map_view(client.area_mapping, true, 0);
     if (client.area_start == nullptr) {
-        return fail_open(client, os, kViewFailed, code);
+        return fail_open(client, os, kViewFailed, code, os.last_error());
     }
     client.next_free = 0;
     client.queued_count = 0;
@@ -195,7 +200,7 @@ int open(Client& client, Os& os, std::uint32_t requested_version, std::int32_t& 
         }
         if (!process(client, os, code)) {
             const std::int32_t failure = code;
-            return fail_open(client, os, failure, code);
+            return fail_open(client, os, failure, code, client.windows_error);
         }
         client.server_version = load_u32(server_bytes);
         client.simulator_version = load_u32(simulator_bytes);
@@ -366,15 +371,21 @@ int process(Client& client, Os& os, std::int32_t& code, int attempts) {
 
     std::uintptr_t answer = 0;
     bool sent = false;
-    for (int attempt = 0; attempt < attempts && !sent; ++attempt) {
+    std::uint32_t send_error = 0;
+    // An abandoned exchange stops between attempts, and skips the sleeps.
+    for (int attempt = 0; attempt < attempts && !sent && !abandoned(client); ++attempt) {
         sent = os.send_with_timeout(client.server_window, client.exchange_message, client.atom,
                                     0, kSendTimeoutMs, &answer);
         if (!sent) {
-            os.sleep(kRetrySleepMs);
+            send_error = os.last_error();
+            if (!abandoned(client)) {
+                os.sleep(kRetrySleepMs);
+            }
         }
     }
+    client.windows_error = sent ? 0 : send_error;
     if (!sent) {
-        code = os.last_error() != 0 ? kSendFailedWithError : kSendFailedNoError;
+        code = send_error != 0 ? kSendFailedWithError : kSendFailedNoError;
         // A server that handles the timed-out message late finds nothing to do.
         store_u32(client.area_start + kIdField, kRecordEnd);
         return 0;

@@ -13,6 +13,7 @@
 // carries the record's index in that list plus one (0 = no destination).
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -107,6 +108,13 @@ struct Client {
     char area_name[64] = {};
     std::size_t queued_count = 0;
     QueuedRecord queued[kMaxRecords] = {};
+    // The Windows error behind the last failed open or exchange, taken on
+    // the thread that failed; 0 when the failure had none (or after success).
+    std::uint32_t windows_error = 0;
+    // Set from another thread when the program ends: an exchange makes no
+    // further attempt and sleeps no more, so a silent server holds the
+    // caller for at most the send under way. None: never abandoned.
+    const std::atomic<bool>* abandon = nullptr;
 };
 
 // Open: 1 when open, 0 when it failed (code set as documented).
@@ -151,5 +159,9 @@ int process(Client& client, Os& os, std::int32_t& code, int attempts = kSendAtte
 void close(Client& client, Os& os);
 
 inline bool is_open(const Client& client) { return client.area_start != nullptr; }
+
+inline bool abandoned(const Client& client) {
+    return client.abandon != nullptr && client.abandon->load(std::memory_order_relaxed);
+}
 
 }  // namespace corvane::fsuipc

@@ -44,15 +44,17 @@ public:
     virtual unsigned char* map_view(Handle mapping, bool writable, std::size_t size) = 0;
     virtual void unmap_view(const void* view) = 0;
     virtual void close_handle(Handle handle) = 0;
-    // GetLastError of the calling thread.
+    // The calling thread's error of its last seam call that can fail; each
+    // thread sees its own, whatever another thread calls meanwhile.
     virtual std::uint32_t last_error() = 0;
     // SendMessageTimeoutA(window, message, wparam, lparam, SMTO_BLOCK,
     // timeout_ms, &answer); false when the send failed (answer untouched).
     virtual bool send_with_timeout(Handle window, std::uint32_t message, std::uintptr_t wparam,
                                    std::intptr_t lparam, std::uint32_t timeout_ms,
                                    std::uintptr_t* answer) = 0;
-    // PostMessageA; the outcome is not reported because nobody looks at it.
-    virtual void post(Handle window, std::uint32_t message, std::uintptr_t wparam,
+    // PostMessageA; false when the post was refused (last_error() says why:
+    // a window of a process with higher rights, a full queue, a dead window).
+    virtual bool post(Handle window, std::uint32_t message, std::uintptr_t wparam,
                       std::intptr_t lparam) = 0;
     virtual void sleep(std::uint32_t milliseconds) = 0;
     virtual std::uint32_t process_id() = 0;

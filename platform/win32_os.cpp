@@ -19,6 +19,8 @@ Handle from_kernel(HANDLE handle) { return reinterpret_cast<Handle>(handle); }
 
 }  // namespace
 
+thread_local std::uint32_t Win32Os::last_error_ = 0;
+
 Handle Win32Os::find_window(const char* class_name) {
     SetLastError(ERROR_SUCCESS);
     HWND window = FindWindowExA(nullptr, nullptr, class_name, nullptr);
@@ -95,10 +97,13 @@ bool Win32Os::send_with_timeout(Handle window, std::uint32_t message, std::uintp
     return true;
 }
 
-void Win32Os::post(Handle window, std::uint32_t message, std::uintptr_t wparam,
+bool Win32Os::post(Handle window, std::uint32_t message, std::uintptr_t wparam,
                    std::intptr_t lparam) {
-    PostMessageA(to_window(window), message, static_cast<WPARAM>(wparam),
-                 static_cast<LPARAM>(lparam));
+    SetLastError(ERROR_SUCCESS);
+    const BOOL posted = PostMessageA(to_window(window), message, static_cast<WPARAM>(wparam),
+                                     static_cast<LPARAM>(lparam));
+    last_error_ = GetLastError();
+    return posted != FALSE;
 }
 
 void Win32Os::sleep(std::uint32_t milliseconds) { Sleep(milliseconds); }

@@ -23,15 +23,17 @@ public:
     unsigned char* map_view(Handle mapping, bool writable, std::size_t size) override;
     void unmap_view(const void* view) override;
     void close_handle(Handle handle) override;
-    // The error left by the last seam call that can fail (window lookup,
-    // registration, atom, mapping, view, send). Taken right after that call,
-    // so Win32 calls made in between (window procedures run during a send,
-    // the C runtime, Wine itself) cannot change what the caller sees.
+    // The error left by the calling thread's last seam call that can fail
+    // (window lookup, registration, atom, mapping, view, send, post). Taken
+    // right after that call, so Win32 calls made in between (window
+    // procedures run during a send, the C runtime, Wine itself) cannot
+    // change what the caller sees; kept per thread, as Windows keeps it, so
+    // the exchange thread's error is never the window thread's.
     std::uint32_t last_error() override;
     bool send_with_timeout(Handle window, std::uint32_t message, std::uintptr_t wparam,
                            std::intptr_t lparam, std::uint32_t timeout_ms,
                            std::uintptr_t* answer) override;
-    void post(Handle window, std::uint32_t message, std::uintptr_t wparam,
+    bool post(Handle window, std::uint32_t message, std::uintptr_t wparam,
               std::intptr_t lparam) override;
     void sleep(std::uint32_t milliseconds) override;
     std::uint32_t process_id() override;
@@ -40,7 +42,7 @@ public:
     void end_timer_resolution(std::uint32_t milliseconds) override;
 
 private:
-    std::uint32_t last_error_ = 0;
+    static thread_local std::uint32_t last_error_;
 };
 
 }  // namespace corvane

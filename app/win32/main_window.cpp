@@ -59,6 +59,7 @@ const MainWindow::MessageRoute MainWindow::kMessageRoutes[] = {
     {WM_SYSCOMMAND, &MainWindow::on_sys_command},
     {WM_TRAY_NOTIFY, &MainWindow::on_tray_notify},
     {WM_ENDSESSION, &MainWindow::end_session},
+    {WM_JOB_DONE, &MainWindow::on_job_done},
 };
 
 const MainWindow::RegisteredRoute MainWindow::kRegisteredRoutes[] = {
@@ -123,6 +124,8 @@ bool MainWindow::create(HINSTANCE instance, const char* class_name, const char* 
     if (window == nullptr) {
         return false;
     }
+    // Without a thread for them the jobs run here, holding the window.
+    worker_.start(window, WM_JOB_DONE, app_.bridge);
     app::first_connection_check(app_, *this);
     return true;
 }
@@ -171,9 +174,39 @@ LRESULT MainWindow::fail(std::exception_ptr failure) {
 }
 
 void MainWindow::stop() {
+    end_jobs();
     app::stop_timers(app_, *this);
     tray_.remove();
     EnableWindow(window_, FALSE);
+}
+
+void MainWindow::end_jobs() {
+    worker_.end();
+    app::jobs_ended(app_);
+}
+
+void MainWindow::start_job(app::Job job) {
+    if (worker_.ended()) {
+        return;  // the program ends: the bridge is no job's any more
+    }
+    if (!worker_.running()) {
+        app::job_done(app_, *this, app::run_job(app_.bridge, job));
+        return;
+    }
+    worker_.run(job);
+}
+
+// A job ended: the lifecycle goes on here, on the window's thread.
+LRESULT MainWindow::on_job_done(UINT, WPARAM, LPARAM) {
+    take_job_result();
+    return 0;
+}
+
+void MainWindow::take_job_result() {
+    app::JobResult result;
+    if (!worker_.ended() && worker_.take_result(result)) {
+        app::job_done(app_, *this, result);
+    }
 }
 
 void MainWindow::rethrow_failure() const {
@@ -254,6 +287,9 @@ LRESULT MainWindow::on_timer(UINT message, WPARAM wparam, LPARAM lparam) {
         put_up_tray_icon();
         return 0;
     }
+    // The last quiet cycle ended without a message of its own: this tick
+    // finds it done.
+    take_job_result();
     // Every other timer message drives the lifecycle, which tells the timers
     // apart.
     app::timer_message(app_, *this, static_cast<std::uintptr_t>(wparam));
@@ -350,7 +386,13 @@ LRESULT MainWindow::close_window() {
 }
 
 LRESULT MainWindow::run_pressed() {
+    take_job_result();
     app::manual_reconnect(app_, *this);
+    // Deferred behind a job: its end is wanted here even when quiet. A job
+    // that ended meanwhile is taken now, which carries the press out.
+    if (app_.run_deferred && !worker_.ended() && !worker_.post_when_done()) {
+        take_job_result();
+    }
     return 0;
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/lifecycle.h"
+#include "app/win32/job_worker.h"
 #include "app/win32/log_file.h"
 #include "app/win32/tray_icon.h"
 
@@ -42,13 +43,19 @@ public:
     // window could not be created; the caller shows the boxes.
     bool create(HINSTANCE instance, const char* class_name, const char* title);
 
-    // The program stops on a failure or with the Windows session: every
-    // timer, so that no cycle, no retry and no rest of a reconnect runs
-    // behind an error box, and the notification-area icon. The window takes
-    // no more input: the box has no owner (an owner minimised or in the
-    // icon would hide it), so Run! would otherwise stay clickable while its
-    // modal loop runs.
+    // The program stops on a failure or with the Windows session: the job
+    // thread, every timer, so that no cycle, no retry and no rest of a
+    // reconnect runs behind an error box, and the notification-area icon.
+    // The window takes no more input: the box has no owner (an owner
+    // minimised or in the icon would hide it), so Run! would otherwise stay
+    // clickable while its modal loop runs.
     void stop();
+
+    // Before the links are closed at the end: a job under way gives up its
+    // remaining attempts, and its thread is joined, so nothing touches the
+    // request area once it is released. Every path that closes the links at
+    // the end calls this first.
+    void end_jobs();
 
     HWND handle() const { return window_; }
 
@@ -71,6 +78,7 @@ public:
     void note_in_log_file(const char* text) override;
     void show_state(app::BridgeState state) override;
     void notify_stop(const char* text) override;
+    void start_job(app::Job job) override;
 
 private:
     using MessageHandler = LRESULT (MainWindow::*)(UINT, WPARAM, LPARAM);
@@ -117,6 +125,10 @@ private:
     // Log-off or shutdown: the end of the program, as Exit! ends it, before
     // Windows ends the process.
     LRESULT end_session(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT on_job_done(UINT message, WPARAM wparam, LPARAM lparam);
+    // The result of a job that ended meanwhile goes to the lifecycle before
+    // anything else that touches it.
+    void take_job_result();
 
     LRESULT show_about_box();
     LRESULT close_window();
@@ -146,6 +158,8 @@ private:
     UINT taskbar_created_message_ = 0;
     bool shown_ = false;  // the lifecycle showed the window at least once
     std::exception_ptr failure_;
+    // Last: its thread is joined before anything above goes.
+    JobWorker worker_;
 };
 
 }  // namespace corvane::win32

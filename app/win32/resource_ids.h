@@ -25,6 +25,9 @@
    refused; timers 1 to 3 belong to the connection lifecycle. */
 #define IDT_TRAY_ICON_RETRY 4
 
+/* The job thread's message: a bridge cycle or a reconnect's open ended. */
+#define WM_JOB_DONE (WM_APP + 8)
+
 /* The About box */
 #define IDD_ABOUTBOX 103
 

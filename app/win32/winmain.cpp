@@ -150,9 +150,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     } catch (...) {
         exit_code = report_failure(program.get(), single_instance, "unknown exception");
     }
-    // End of process on every path: the tick lines, the timer resolution
-    // given back, the aircraft link, then the FSUIPC link.
+    // End of process, on every path: first the job thread (a stalled
+    // exchange abandoned, the thread joined), so that nothing touches the
+    // request area after it is released; then the tick lines, the timer
+    // resolution given back, the state's last word, the aircraft link and
+    // the FSUIPC link.
     if (program) {
+        program->window.end_jobs();
         corvane::app::end_of_process(program->app, program->window);
     }
     return exit_code;

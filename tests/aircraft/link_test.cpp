@@ -51,8 +51,8 @@ public:
                            std::uint32_t t, std::uintptr_t* a) override {
         return fake_.send_with_timeout(w, m, wp, lp, t, a);
     }
-    void post(Handle w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override {
-        fake_.post(w, m, wp, lp);
+    bool post(Handle w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override {
+        return fake_.post(w, m, wp, lp);
     }
     void sleep(std::uint32_t ms) override { fake_.sleep(ms); }
     std::uint32_t process_id() override { return fake_.process_id(); }

@@ -57,7 +57,24 @@ public:
     void notify_stop(const char* text) override {
         notices.push_back(std::string("notify ") + text);
     }
+    // The job at once, as a worker that answers instantly; with hold_jobs
+    // it stays in flight until run_held_job().
+    void start_job(Job job) override {
+        if (hold_jobs) {
+            held.push_back(job);
+            return;
+        }
+        job_done(*app, *this, run_job(app->bridge, job));
+    }
+    void run_held_job() {
+        const Job job = held.front();
+        held.erase(held.begin());
+        job_done(*app, *this, run_job(app->bridge, job));
+    }
 
+    App* app = nullptr;
+    bool hold_jobs = false;
+    std::vector<Job> held;
     Calls calls;
     Calls notices;
     bool waiting = false;
@@ -123,7 +140,9 @@ const Calls kAutoAttempt = {kAutoIn2, kWait2000};
 // One program: the fake world, the bridge on it, the lifecycle record and the
 // recording shell.
 struct World {
-    explicit World(const Settings& settings = Settings{}) : app(bridge, settings) {}
+    explicit World(const Settings& settings = Settings{}) : app(bridge, settings) {
+        shell.app = &app;
+    }
 
     void simulator_up() { fake.has_uipcmain = fake.has_fs98main = true; }
     void simulator_gone() { fake.has_uipcmain = fake.has_fs98main = false; }
@@ -935,6 +954,89 @@ TEST(State, ExitCostsOneAttemptAtMost) {
         const std::size_t sends = w.fake.sends;
         end_of_process(w.app, w.shell);
         EXPECT_EQ(w.fake.sends - sends, c == Silent ? 1u : 0u);
+
+// ---- jobs: what waits for the offset server runs off the window's thread ----
+
+// While a cycle or a reconnect's open is in flight, ticks, retries and wait
+// messages start nothing, and "Run!" (pressed three times) is carried out
+// once, when the job ends, exactly as if the job had held the window.
+TEST(Jobs, NothingStartsDuringAJobAndRunIsCarriedOutOnceAfterIt) {
+    World w(settings_with(20, 0, 1));
+    start_bridging(w);
+    w.shell.hold_jobs = true;
+    const auto meanwhile = [&] {
+        const std::size_t calls = w.shell.calls.size();
+        const std::size_t sends = w.fake.sends;
+        for (int i = 0; i < 3; ++i) {
+            timer_message(w.app, w.shell, kBridgeTimerId);
+            timer_message(w.app, w.shell, kRetryTimerId);
+            timer_message(w.app, w.shell, kWaitTimerId);
+            manual_reconnect(w.app, w.shell);
+        }
+        EXPECT_EQ(w.shell.calls.size(), calls) << "something started during a job";
+        EXPECT_EQ(w.shell.held.size(), 1u);
+        EXPECT_EQ(w.fake.sends, sends) << "the bridge was touched during a job";
+        EXPECT_TRUE(exchange_in_flight(w.app));
+    };
+
+    timer_step(w.app, w.shell);  // a cycle in flight
+    meanwhile();
+    w.shell.run_held_job();      // it bridged; the deferred "Run!" begins
+    expect_calls(w.shell.calls, kReconnectStart);
+    timer_message(w.app, w.shell, kWaitTimerId);  // the reopen in flight
+    meanwhile();
+    w.shell.run_held_job();      // bridging again, and the second "Run!"
+    expect_calls(w.shell.calls, join({kReconnectStart, {kOk, kShow, start_timer(20)},
+                                      kReconnectStart}));
+    w.shell.hold_jobs = false;
+    w.run_waits();
+    EXPECT_EQ(w.app.link_status, 0);
+    EXPECT_FALSE(exchange_in_flight(w.app));
+    EXPECT_TRUE(w.area_name_ends_with(":3")) << "one open per reconnect, no more";
+}
+
+// The log file says why: the Windows error behind a failed exchange or open,
+// with advice for a refused access, also after the NOT OK of a cycle; a
+// refused post once per error in a bridging period, counted at its end.
+TEST(Notices, FailuresSayWhyInTheLogFile) {
+    const std::string code12 =
+        "file code 12: the FSUIPC server did not answer (a system error); "
+        "Windows error 5: access denied";
+    const std::string advice = std::string("file ") + kAccessDeniedAdvice;
+    {
+        World w;
+        start_bridging(w);
+        w.fake.server_silent = true;
+        w.fake.send_failure_error = kErrorAccessDenied;
+        w.tick();  // the exchange fails: only kept
+        w.tick();  // NOT OK and the reason, then two reopens that fail alike
+        expect_calls(w.shell.notices, {code12, advice, "state waiting", "notify Status : NOT OK",
+                                       code12, advice, code12, advice, "state stopped",
+                                       "notify Status : AUTORECONNECT FAILED"});
+    }
+    {
+        World w;
+        start_bridging(w);
+        w.fake.server.set_u16(0x9400, 0xFFFF);
+        w.tick();  // the counters' baseline
+        w.fake.post_failure_error = kErrorAccessDenied;
+        for (int position : {2, 3}) {
+            w.fake.server.set_u8(0x94F8, static_cast<std::uint8_t>(position));
+            w.tick();
+        }
+        w.fake.post_failure_error = 1816;
+        w.fake.server.set_u8(0x94F8, 4);
+        w.tick();
+        w.run();  // the bridging period ends
+        expect_calls(w.shell.notices,
+                     {"file a command could not be posted to the simulator; "
+                      "Windows error 5: access denied",
+                      advice,
+                      "file a command could not be posted to the simulator; Windows error 1816: "
+                      "not enough quota (the message queue is full)",
+                      "file 4 command posts failed since Status : OK", "state waiting",
+                      "state bridging"});
+        EXPECT_EQ(w.app.link_status, 0) << "a refused post is no link failure";
     }
 }
 

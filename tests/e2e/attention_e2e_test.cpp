@@ -14,6 +14,13 @@
 //     there, after a restart, and after an add refused for a while;
 //   * the minimised window's flash is seen as Wine shows it, a request to
 //     the X11 window manager for attention (Winelib build only).
+//
+// A second corvane.exe meets an offset server that stops answering: its
+// cycle's exchange and then a reconnect's open wait for it on the job
+// thread while a WM_NULL probe every 50 ms is answered within 600 ms; the
+// log file keeps its lines and waits and says why; Run! recovers; and
+// Exit! during a stalled exchange ends the program within 3 s, the icon
+// gone and the request area released.
 #include "tests/e2e/e2e_support.h"
 
 #include <shellapi.h>
@@ -344,7 +351,8 @@ void never_silent(Checks& t) {
     };
     const long long phases[] = {longest_gap(lines[1].ms, lines[2].ms),
                                 longest_gap(lines[3].ms, lines[10].ms),
-                                longest_gap(lines[11].ms, lines[12].ms)};
+                                longest_gap(lines[11].ms, lines[12].ms),
+                                longest_gap(stopped_at, lines[3].ms)};
     t.note(
         "longest time without an answer: LOADING wait %lld ms, automatic reconnect %lld ms, "
         "Run! %lld ms; the failed exchange before the reconnect %lld ms",
@@ -352,6 +360,134 @@ void never_silent(Checks& t) {
     for (long long longest : phases) {
         E2E_CHECK(t, longest <= kProbeTimeoutMs + 2 * kProbePeriodMs);
     }
+}
+
+// "Status : " lines and their stamps from the log file; the other lines
+// (code lines, advice) are checked apart.
+std::vector<Stamped> status_lines(std::vector<Stamped> lines) {
+    lines.erase(
+        std::remove_if(lines.begin(), lines.end(),
+                       [](const Stamped& line) { return line.text.rfind("Status : ", 0) != 0; }),
+        lines.end());
+    return lines;
+}
+
+void answers_while_the_server_hangs(Checks& t) {
+    constexpr UINT kStallProbeTimeoutMs = 1000;
+    constexpr long long kLongestAnswerMs = 600;
+    // An exchange with a silent server: nine sends of 2 s and nine sleeps.
+    constexpr DWORD kStalledExchangeMs = 30000;
+    constexpr long long kExitWithinMs = 3000;
+
+    t.begin("the server stops answering while bridging: the window answers throughout");
+    FakeTray tray;
+    SimHost sim;
+    CorvaneRun program;
+    if (!E2E_CHECK(t, tray.ok()) || !E2E_CHECK(t, sim.start())) {
+        return;
+    }
+    sim_set_data_valid(sim, 1);
+    if (!program.launch(t, "[General]\nSpeed=20\nLogFile=corvane.log\nTray=1\n")) {
+        return;
+    }
+    const HWND window = program.window;
+    const auto file_lines = [&] {
+        return stamped_lines(read_file(program.folder.file_path("corvane.log")));
+    };
+    const auto logged = [&](const char* text, long count) {
+        return [&file_lines, text, count] {
+            const std::vector<Stamped> lines = file_lines();
+            return std::count_if(lines.begin(), lines.end(), [text](const Stamped& line) {
+                       return line.text == text;
+                   }) == count;
+        };
+    };
+    // Every probe's own wait for an answer; one that got none counts as
+    // its whole timeout.
+    long long longest_answer = 0;
+    const auto probe_until = [&](auto&& condition, DWORD timeout_ms) {
+        return wait_until(
+            [&] {
+                const long long sent = now_ms();
+                DWORD_PTR answer = 0;
+                const bool answered = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL,
+                                                          kStallProbeTimeoutMs, &answer) != 0;
+                longest_answer = std::max(longest_answer,
+                                          answered ? now_ms() - sent : kStallProbeTimeoutMs);
+                return condition();
+            },
+            timeout_ms, kProbePeriodMs);
+    };
+    if (!E2E_CHECK(t, probe_until(logged(kOk, 1), kTimeoutMs)) ||
+        !E2E_CHECK(t, wait_for_exchanges(sim, 5, kTimeoutMs))) {
+        return;
+    }
+    {
+        ServerStall stall(sim);
+        // The cycle's exchange gives up after its nine attempts; the next
+        // tick reconnects, and the reconnect's open waits for its handshake.
+        E2E_CHECK(t, probe_until(logged(kNotOk, 1), kStalledExchangeMs));
+        E2E_CHECK(t, probe_until(logged(kFsuipcNotOk, 1), kStalledExchangeMs + 5000));
+        t.note("longest wait for an answer while the exchange and the open stalled: %lld ms",
+               longest_answer);
+        E2E_CHECK(t, longest_answer <= kLongestAnswerMs);
+    }
+
+    t.begin("the server answers again: the second attempt bridges, then Run! does too");
+    longest_answer = 0;
+    E2E_CHECK(t, probe_until(logged(kOk, 2), kTimeoutMs));
+    E2E_CHECK(t, press_button(window, kRunButtonId));
+    E2E_CHECK(t, probe_until(logged(kOk, 3), kTimeoutMs));
+    E2E_CHECK(t, wait_for_exchanges(sim, 5, kTimeoutMs));
+    E2E_CHECK(t, longest_answer <= kLongestAnswerMs);
+
+    t.begin("the log file: the described lines and waits, and why FSUIPC failed");
+    const std::vector<Stamped> all = file_lines();
+    for (std::size_t i = 0; i + 1 < all.size(); ++i) {
+        if (all[i].text == kNotOk || all[i].text == kFsuipcNotOk) {
+            t.row("after \"%s\"", all[i].text.c_str());
+            const std::string& reason = all[i + 1].text;
+            t.note("%s", reason.c_str());
+            E2E_CHECK(t, reason.rfind("code 12: ", 0) == 0 &&
+                             reason.find("; Windows error ") != std::string::npos);
+        }
+    }
+    const std::vector<Stamped> lines = status_lines(all);
+    const struct {
+        const char* text;
+        long long wait_ms;  // after the line before; -1: the server's stall decides
+    } expected[] = {
+        {kInit, -1},    {kLoading, 0},      {kOk, 2000},      {kNotOk, -1},
+        {kAutoIn2, 0},  {kReconnecting, 2000}, {kFsuipcNotOk, -1}, {kAutoIn2, 0},
+        {kReconnecting, 2000}, {kOk, 1000}, {kReconnecting, -1}, {kOk, 1000},
+    };
+    if (E2E_CHECK_EQ(t, lines.size(), sizeof expected / sizeof expected[0])) {
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            t.row("line %zu, %s", i, expected[i].text);
+            E2E_CHECK_STR(t, lines[i].text, expected[i].text);
+            const long long waited = i > 0 ? lines[i].ms - lines[i - 1].ms : 0;
+            if (expected[i].wait_ms >= 0 &&
+                !E2E_CHECK(t, waited >= expected[i].wait_ms - kClockStepMs &&
+                                  waited <= expected[i].wait_ms + kLateMs)) {
+                t.note("%lld ms, expected %lld", waited, expected[i].wait_ms);
+            }
+        }
+    }
+
+    t.begin("Exit! while an exchange stalls: the program ends within 3 s, icon and area gone");
+    const std::string area = sim.counters().last_area_name;
+    ServerStall stall(sim);
+    Sleep(1000);  // a cycle's exchange now waits in its send
+    const long long pressed = now_ms();
+    E2E_CHECK(t, press_button(window, kExitButtonId));
+    DWORD code = 1;
+    E2E_CHECK(t, program.process.wait_exit(kTimeoutMs, &code));
+    const long long took = now_ms() - pressed;
+    t.note("Exit! during the stall took %lld ms", took);
+    E2E_CHECK(t, took <= kExitWithinMs);
+    E2E_CHECK_EQ(t, code, 0);
+    E2E_CHECK(t, !tray.calls.empty() && tray.calls.back().what == NIM_DELETE);
+    E2E_CHECK_EQ(t, GlobalFindAtomA(area.c_str()), 0);
 }
 
 }  // namespace
@@ -367,5 +503,6 @@ int main() {
     t.note("Wine shows the flash through X11, which this Windows build cannot reach: not checked");
 #endif
     never_silent(t);
+    answers_while_the_server_hangs(t);
     return t.finish();
 }

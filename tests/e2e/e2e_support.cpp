@@ -214,6 +214,40 @@ void sim_set_data_valid(SimHost& sim, std::int32_t value) {
     });
 }
 
+ServerStall::ServerStall(SimHost& sim)
+    : sim_(sim),
+      held_(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      released_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+    thread_ = CreateThread(nullptr, 0, &ServerStall::hold, this, 0, nullptr);
+    if (thread_ != nullptr) {
+        WaitForSingleObject(held_, INFINITE);
+    }
+}
+
+void ServerStall::release() {
+    if (thread_ != nullptr) {
+        SetEvent(released_);
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+        thread_ = nullptr;
+    }
+    for (HANDLE* event : {&held_, &released_}) {
+        if (*event != nullptr) {
+            CloseHandle(*event);
+            *event = nullptr;
+        }
+    }
+}
+
+DWORD WINAPI ServerStall::hold(void* self) {
+    auto* stall = static_cast<ServerStall*>(self);
+    stall->sim_.with_server([stall](sim::OffsetServer&) {
+        SetEvent(stall->held_);
+        WaitForSingleObject(stall->released_, INFINITE);
+    });
+    return 0;
+}
+
 // ---------------------------------------------------------------------------
 // corvane.exe
 

@@ -180,6 +180,29 @@ bool wait_for_exchanges(SimHost& sim, std::size_t by, DWORD timeout_ms);
 // Sets SDK1 0x0EEC, the aircraft's data-valid field (no-op without aircraft).
 void sim_set_data_valid(SimHost& sim, std::int32_t value);
 
+// The offset server stops answering, as a hung simulator does: a thread of
+// this object holds the host's lock, so the serving thread waits for it and
+// every exchange times out, until release() or the object's end. Meanwhile
+// the test must not call into the host either.
+class ServerStall {
+public:
+    // Returns once the server hangs.
+    explicit ServerStall(SimHost& sim);
+    ~ServerStall() { release(); }
+    ServerStall(const ServerStall&) = delete;
+    ServerStall& operator=(const ServerStall&) = delete;
+    // The server answers again (the exchanges that timed out meanwhile are
+    // handled first, late, as a real window does).
+    void release();
+
+private:
+    static DWORD WINAPI hold(void* self);
+    SimHost& sim_;
+    HANDLE held_ = nullptr;
+    HANDLE released_ = nullptr;
+    HANDLE thread_ = nullptr;
+};
+
 // ---------------------------------------------------------------------------
 // corvane.exe
 // ---------------------------------------------------------------------------

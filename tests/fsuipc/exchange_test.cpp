@@ -3,6 +3,7 @@
 // rewriting the area, and a steady state that allocates nothing.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -200,6 +201,7 @@ TEST_F(ClientTest, SendRetriesAndAnswers) {
         std::int32_t code;
         std::size_t sends;
         std::size_t sleeps;
+        bool abandoned = false;  // the program ends: no attempt is made any more
     };
     const Row rows[] = {
         {"first send answers", 0, 0, 1, kOk, 1, 0},
@@ -208,7 +210,10 @@ TEST_F(ClientTest, SendRetriesAndAnswers) {
         {"nine sends fail, error", -1, 1460, 1, kSendFailedWithError, 9, 9},
         {"server answers 0", 0, 0, 0, kBadAnswer, 1, 0},
         {"server answers 2", 0, 0, 2, kBadAnswer, 1, 0},
+        {"abandoned", -1, 1460, 1, kSendFailedNoError, 0, 0, true},
     };
+    std::atomic<bool> abandon{false};
+    client->abandon = &abandon;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         open_ok();
@@ -221,9 +226,12 @@ TEST_F(ClientTest, SendRetriesAndAnswers) {
         unsigned char destination[2] = {kPoison, kPoison};
         ASSERT_EQ(read(*client, 0x9400, 2, destination, code), 1);
         os.set_last_error(0xDEADBEEF);  // the code must come from the failed sends
+        abandon = row.abandoned;
 
         EXPECT_EQ(process(*client, os, code), row.code == kOk ? 1 : 0);
         EXPECT_EQ(code, row.code);
+        // The Windows error behind code 12 is kept, taken from the failed send.
+        EXPECT_EQ(client->windows_error, row.code == kSendFailedWithError ? row.error : 0u);
         EXPECT_EQ(os.sends - sends, row.sends);
         EXPECT_EQ(os.sleeps, std::vector<std::uint32_t>(row.sleeps, kRetrySleepMs));
         if (row.code == kOk) {

@@ -195,6 +195,12 @@ public:
         ++calls;
         ++stop_notices;
     }
+    // The job at once, on this thread: the machine's steps see each cycle
+    // and each reopen complete, as a worker that answers instantly.
+    void start_job(app::Job job) override {
+        app::job_done(*app, *this, app::run_job(app->bridge, job));
+    }
+    app::App* app = nullptr;
 
     std::uint64_t calls = 0;
     std::uint64_t automatic_attempts = 0;
@@ -261,7 +267,9 @@ struct TraceEntry {
 }  // namespace
 
 struct BridgeMachine::State {
-    explicit State(const MachineOptions& machine_options) : options(machine_options) {}
+    explicit State(const MachineOptions& machine_options) : options(machine_options) {
+        shell.app = &app;
+    }
 
     MachineOptions options;
 

@@ -463,8 +463,13 @@ bool FakeOs::send_with_timeout(Handle window, std::uint32_t message, std::uintpt
     return true;
 }
 
-void FakeOs::post(Handle window, std::uint32_t message, std::uintptr_t wparam,
+bool FakeOs::post(Handle window, std::uint32_t message, std::uintptr_t wparam,
                   std::intptr_t lparam) {
+    if (post_failure_error != 0) {
+        impl_->last_error = post_failure_error;
+        return false;
+    }
+    impl_->last_error = 0;
     posts.push_back(RecordedPost{window, message, wparam, lparam});
     const std::uint32_t command_message = impl_->command_message;
     if (aircraft_ && has_fs98main && window == fs98main_window() && command_message != 0 &&
@@ -472,6 +477,7 @@ void FakeOs::post(Handle window, std::uint32_t message, std::uintptr_t wparam,
         aircraft_->on_command(static_cast<std::uint32_t>(wparam),
                               static_cast<std::int32_t>(lparam));
     }
+    return true;
 }
 
 void FakeOs::sleep(std::uint32_t milliseconds) {

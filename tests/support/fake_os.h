@@ -73,6 +73,7 @@ public:
     int failing_sends = 0;                // this many sends fail next; -1 all of them
     std::uint32_t send_failure_error = 0; // last error left by a failing send
     bool server_silent = false;           // every send fails (timeout), last error as above
+    std::uint32_t post_failure_error = 0; // non-zero: every post is refused with this error
     std::uintptr_t server_answer = 1;  // answer of the server window after serving (not refusing)
     // Runs after the server served an area and before the answer (a hostile
     // server rewriting the area). Gets the area and its size.
@@ -138,7 +139,7 @@ public:
     bool send_with_timeout(Handle window, std::uint32_t message, std::uintptr_t wparam,
                            std::intptr_t lparam, std::uint32_t timeout_ms,
                            std::uintptr_t* answer) override;
-    void post(Handle window, std::uint32_t message, std::uintptr_t wparam,
+    bool post(Handle window, std::uint32_t message, std::uintptr_t wparam,
               std::intptr_t lparam) override;
     void sleep(std::uint32_t milliseconds) override;
     std::uint32_t process_id() override;
