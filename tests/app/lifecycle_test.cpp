@@ -954,6 +954,8 @@ TEST(State, ExitCostsOneAttemptAtMost) {
         const std::size_t sends = w.fake.sends;
         end_of_process(w.app, w.shell);
         EXPECT_EQ(w.fake.sends - sends, c == Silent ? 1u : 0u);
+    }
+}
 
 // ---- jobs: what waits for the offset server runs off the window's thread ----
 
@@ -1010,7 +1012,10 @@ TEST(Notices, FailuresSayWhyInTheLogFile) {
         w.fake.send_failure_error = kErrorAccessDenied;
         w.tick();  // the exchange fails: only kept
         w.tick();  // NOT OK and the reason, then two reopens that fail alike
-        expect_calls(w.shell.notices, {code12, advice, "state waiting", "notify Status : NOT OK",
+        expect_calls(w.shell.notices, {code12, advice,
+                                       "file tick: 1 cycle, interval median 0.0 ms, slowest 1 % "
+                                       "0.0 ms (Speed=20)",
+                                       "state waiting", "notify Status : NOT OK",
                                        code12, advice, code12, advice, "state stopped",
                                        "notify Status : AUTORECONNECT FAILED"});
     }
@@ -1034,6 +1039,7 @@ TEST(Notices, FailuresSayWhyInTheLogFile) {
                       advice,
                       "file a command could not be posted to the simulator; Windows error 1816: "
                       "not enough quota (the message queue is full)",
+                      "file tick: 4 cycles, interval median 0.0 ms, slowest 1 % 0.0 ms (Speed=20)",
                       "file 4 command posts failed since Status : OK", "state waiting",
                       "state bridging"});
         EXPECT_EQ(w.app.link_status, 0) << "a refused post is no link failure";
