@@ -289,11 +289,16 @@ bool data_valid(bridge::Bridge& b) {
     return aircraft::data_valid_field(b.blocks) == kDataValid;
 }
 
+// The offset server answered the last exchange: only the aircraft may be
+// missing or not ready.
+bool server_answered(std::int32_t link_status) {
+    return link_status == kLinksUp || link_status == kAircraftDataNotValid ||
+           link_status == kAircraftNotAvailable;
+}
+
 // The Windows error behind a link status that is an FSUIPC error.
 std::uint32_t link_windows_error(const bridge::Bridge& b, std::int32_t link_status) {
-    const bool fsuipc_error = link_status != kLinksUp && link_status != kAircraftDataNotValid &&
-                              link_status != kAircraftNotAvailable;
-    return fsuipc_error ? b.client.windows_error : 0;
+    return server_answered(link_status) ? 0 : b.client.windows_error;
 }
 
 }  // namespace
@@ -314,10 +319,8 @@ void end_of_process(App& app, Shell& shell) {
     note_ticks(app, shell, app.run_ticks, "tick since start");
     // The last word to the panels, when the offset server answered last time
     // and no exchange holds the request area or was abandoned at the end.
-    const bool server_answers = app.link_status == kLinksUp ||
-                                app.link_status == kAircraftNotAvailable ||
-                                app.link_status == kAircraftDataNotValid;
-    if (server_answers && !exchange_in_flight(app) && !app.bridge.abandon.load()) {
+    if (server_answered(app.link_status) && !exchange_in_flight(app) &&
+        !app.bridge.abandon.load()) {
         bridge::write_exit_state(app.bridge);
     }
     close_links(app);
@@ -400,9 +403,15 @@ void first_connection_check(App& app, Shell& shell) {
     finish_message(app, shell);
 }
 
-void jobs_ended(App& app) {
+void jobs_ended(App& app, const JobResult* last) {
     app.exchange_in_flight = false;
     app.run_deferred = false;
+    if (last != nullptr) {
+        app.link_status = last->link_status;
+        if (server_answered(last->link_status)) {
+            app.bridge.abandon.store(false);
+        }
+    }
 }
 
 void manual_reconnect(App& app, Shell& shell) {

@@ -264,9 +264,12 @@ JobResult run_job(bridge::Bridge& bridge, Job job);
 // does nothing.
 void job_done(App& app, Shell& shell, const JobResult& result);
 // The shell ended its jobs for good (the program ends) and joined whatever
-// ran them: a job in flight is dropped, its result never told, and the
-// bridge record is the window thread's again.
-void jobs_ended(App& app);
+// ran them: the bridge record is the window thread's again. last is the
+// result of the job that ran last when it was never taken (else null): its
+// link status counts for the exit, and a job that was abandoned while its
+// exchange was under way but was still answered leaves the link usable for
+// the exit's own write. Nothing else of it is told.
+void jobs_ended(App& app, const JobResult* last);
 
 // The words for a Windows error in the log file's code lines (access
 // denied, invalid window handle, timeout, ...); null for one not listed.

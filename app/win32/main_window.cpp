@@ -181,8 +181,10 @@ void MainWindow::stop() {
 }
 
 void MainWindow::end_jobs() {
+    const bool running = worker_.running() && !worker_.ended();
     worker_.end();
-    app::jobs_ended(app_);
+    app::JobResult last;
+    app::jobs_ended(app_, running && worker_.take_result(last) ? &last : nullptr);
 }
 
 void MainWindow::start_job(app::Job job) {

@@ -938,9 +938,11 @@ TEST(State, BridgingStoppedAndExitedWithAHeartbeatBySeconds) {
 
 // The exit write never holds the end: one attempt against a silent server,
 // none while an exchange holds the request area or after the link failed.
+// A job abandoned at the end counts by its own outcome once joined: still
+// answered, the link is free for the exit's write; failed, it is not.
 TEST(State, ExitCostsOneAttemptAtMost) {
-    enum Case { Silent, InFlight, LinkFailed };
-    for (const Case c : {Silent, InFlight, LinkFailed}) {
+    enum Case { Silent, InFlight, LinkFailed, AbandonedButAnswered, AbandonedAndFailed };
+    for (const Case c : {Silent, InFlight, LinkFailed, AbandonedButAnswered, AbandonedAndFailed}) {
         SCOPED_TRACE(static_cast<int>(c));
         World w;
         w.bridge.state.enabled = true;
@@ -951,9 +953,16 @@ TEST(State, ExitCostsOneAttemptAtMost) {
         if (c == LinkFailed) {
             w.app.link_status = fsuipc::kSendFailedWithError;
         }
+        if (c == AbandonedButAnswered || c == AbandonedAndFailed) {
+            w.app.exchange_in_flight = true;
+            w.bridge.abandon.store(true);
+            JobResult last;
+            last.link_status = c == AbandonedButAnswered ? 0 : fsuipc::kSendFailedWithError;
+            jobs_ended(w.app, &last);
+        }
         const std::size_t sends = w.fake.sends;
         end_of_process(w.app, w.shell);
-        EXPECT_EQ(w.fake.sends - sends, c == Silent ? 1u : 0u);
+        EXPECT_EQ(w.fake.sends - sends, c == Silent || c == AbandonedButAnswered ? 1u : 0u);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "common/numbers.h"
@@ -212,8 +213,8 @@ TEST_F(ClientTest, SendRetriesAndAnswers) {
         {"server answers 2", 0, 0, 2, kBadAnswer, 1, 0},
         {"abandoned", -1, 1460, 1, kSendFailedNoError, 0, 0, true},
     };
-    std::atomic<bool> abandon{false};
-    client->abandon = &abandon;
+    const auto abandon = std::make_unique<std::atomic<bool>>(false);
+    client->abandon = abandon.get();
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         open_ok();
@@ -226,7 +227,7 @@ TEST_F(ClientTest, SendRetriesAndAnswers) {
         unsigned char destination[2] = {kPoison, kPoison};
         ASSERT_EQ(read(*client, 0x9400, 2, destination, code), 1);
         os.set_last_error(0xDEADBEEF);  // the code must come from the failed sends
-        abandon = row.abandoned;
+        *abandon = row.abandoned;
 
         EXPECT_EQ(process(*client, os, code), row.code == kOk ? 1 : 0);
         EXPECT_EQ(code, row.code);
@@ -248,6 +249,7 @@ TEST_F(ClientTest, SendRetriesAndAnswers) {
         os.server_answer = 1;
         close(*client, os);
     }
+    client->abandon = nullptr;  // the flag ends with this test
 }
 
 TEST_F(ClientTest, ReadsWithoutSizeOrDestinationCopyNothing) {
