@@ -146,10 +146,12 @@ void AircraftModel::set_speed(std::int32_t value) {
         set_window(kSpeedWindow, value);
         return;
     }
-    // Two digits, leading zero kept (".05"), first field stays blank.
-    const std::uint32_t hundredths_value = magnitude(value) % kHundredthsModulus;
-    show_digits(kSpeedWindow, hundredths_value, false);
-    poke_i32(Block::Sdk1, window.first_field, kNoDigit);
+    show_speed_hundredths(magnitude(value) % kHundredthsModulus);
+}
+
+void AircraftModel::show_speed_hundredths(std::uint32_t hundredths) {
+    show_digits(kSpeedWindow, hundredths % kHundredthsModulus, false);
+    poke_i32(Block::Sdk1, kDisplayWindows[kSpeedWindow].first_field, kNoDigit);
 }
 
 void AircraftModel::on_command(std::uint32_t command, std::int32_t value) {

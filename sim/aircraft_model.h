@@ -42,6 +42,12 @@ public:
     // a blank highest position would blank it.
     void set_window(int k, std::int32_t value);
     void blank_window(int k);
+    // The speed window in hundredths mode (Mach): its first field blank, the
+    // two others the hundredths (0..99), leading zero kept (".05").
+    void show_speed_hundredths(std::uint32_t hundredths);
+
+    // The published bytes, as a client of the add-on would read them.
+    const unsigned char* bytes(Block which) const { return block(which); }
 
     // A command message arrived (wParam, lParam): recorded, and the knob
     // commands 1232..1239 set the value shown in their window.

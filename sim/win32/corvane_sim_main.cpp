@@ -4,13 +4,16 @@
 // aircraft's two mappings with a moving cockpit, acts on the knob commands
 // Corvane posts, and prints the offset block, every command it receives and
 // every request it refuses. For the demo, and for trying cockpit hardware
-// and panel software without a simulator.
+// and panel software without a simulator. With --hand the aircraft holds
+// still and is set line by line (sim/hand.h), from standard input or a file.
 //
 //   corvane-sim [--seconds N] [--windows both|fs98main|uipcmain] [--no-aircraft]
 //               [--turn-knobs] [--no-dump] [--server-version HEX] [--sim-version HEX]
+//   corvane-sim --hand [FILE] [--seconds N] [--windows W] [--no-dump] [...versions]
 //   corvane-sim --offset-map [--format text|csv|md]
 //   corvane-sim --latency SECONDS   (see latency_probe.h)
 //   corvane-sim --help | --version
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,6 +31,7 @@
 
 #include "bridge/offset_map.h"
 #include "common/version.h"
+#include "sim/hand.h"
 #include "sim/win32/demo_flight.h"
 #include "sim/win32/latency_probe.h"
 #include "sim/win32/sim_host.h"
@@ -67,6 +71,8 @@ struct Options {
     bool help = false;
     bool version = false;
     bool no_dump = false;               // corvane-monitor shows the block instead
+    bool hand = false;                  // the aircraft held still, set line by line
+    std::string hand_file;              // empty: the lines come from standard input
     unsigned long latency_seconds = 0;  // 0: no latency probe
     std::uint32_t server_version = corvane::sim::kDefaultServerVersion;
     std::uint32_t simulator_version = corvane::sim::kDefaultSimulatorVersion;
@@ -107,6 +113,7 @@ constexpr KnobTurn kKnobTurns[] = {
 constexpr char kUsage[] =
     "usage: corvane-sim [--seconds N] [--windows both|fs98main|uipcmain] [--no-aircraft]\n"
     "                   [--turn-knobs] [--no-dump] [--server-version HEX] [--sim-version HEX]\n"
+    "       corvane-sim --hand [FILE] [--seconds N] [--windows W] [--no-dump] [versions]\n"
     "       corvane-sim --offset-map [--format text|csv|md]\n"
     "       corvane-sim --latency N\n"
     "       corvane-sim --help | --version\n"
@@ -123,6 +130,19 @@ constexpr char kUsage[] =
     "  --no-aircraft         serve offsets only, publish no aircraft mappings\n"
     "  --turn-knobs          turn a few knobs now and then, as a hardware client would\n"
     "  --no-dump             do not print the offset block (corvane-monitor shows it by name)\n"
+    "  --hand [FILE]         hold the aircraft still and set it by hand, one line at a time,\n"
+    "                        from standard input or from FILE (then serve until Ctrl+C);\n"
+    "                        each line is answered with one line starting ok or error:\n"
+    "                          set NAME VALUE  a window (a number, blank, -N for vertical\n"
+    "                                          speed, .NN for speed in hundredths), a panel\n"
+    "                                          value, a lamp (on or off) or a field (0-3)\n"
+    "                          show NAME       the value as the aircraft shows it now\n"
+    "                          list [TEXT]     the names that contain TEXT\n"
+    "                          wait SECONDS    answered when the time has passed\n"
+    "                          quit\n"
+    "                        NAME is a wiring-kit name (ALTITUDE_DISPLAY, in any case), an\n"
+    "                        offset (0x943A) or an annunciator field by its lowest bit\n"
+    "                        (0x9402:0); not with --turn-knobs, --latency or --no-aircraft\n"
     "  --offset-map          print every offset Corvane writes or reads, and what it means\n"
     "  --format F            the offset map as text (default), csv or md (Markdown)\n"
     "  --latency N           time both roads across a running Corvane for N seconds, then exit\n"
@@ -185,8 +205,8 @@ CLI::Option* add_value(CLI::App& app, const char* name, const char* value_name, 
 void parse(int argc, char** argv, Options& options) {
     CLI::App app{"corvane-sim", "corvane-sim"};
     app.set_help_flag();  // --help prints the project's own usage text
-    app.add_flag("-h,--help", options.help);
-    app.add_flag("--version", options.version);
+    const CLI::Option* help = app.add_flag("-h,--help", options.help);
+    const CLI::Option* version = app.add_flag("--version", options.version);
     add_value(app, "--seconds", "N", "a whole number of seconds",
               [&options](const std::string& t) { return parse_seconds(t, options.seconds); });
     add_value(app, "--latency", "N", "a whole number of seconds from 1",
@@ -206,15 +226,114 @@ void parse(int argc, char** argv, Options& options) {
     add_value(
         app, "--sim-version", "HEX", "a hexadecimal 32-bit number such as FADE000C",
         [&options](const std::string& t) { return parse_hex_word(t, options.simulator_version); });
-    app.add_flag_callback("--no-aircraft", [&options] { options.host.publish_aircraft = false; });
-    app.add_flag("--turn-knobs", options.turn_knobs);
+    CLI::Option* no_aircraft = app.add_flag_callback(
+        "--no-aircraft", [&options] { options.host.publish_aircraft = false; });
+    CLI::Option* turn_knobs = app.add_flag("--turn-knobs", options.turn_knobs);
     app.add_flag("--no-dump", options.no_dump);
+    CLI::Option* hand = app.add_option("--hand", options.hand_file)->expected(0, 1)->type_name("[FILE]");
+    // The hand holds the aircraft: nothing else may move it, and it needs one.
+    hand->excludes(turn_knobs)->excludes(no_aircraft)->excludes("--latency");
     CLI::Option* offset_map = app.add_flag("--offset-map", options.offset_map);
-    // A format means nothing without the map.
-    add_value(app, "--format", "F", "text, csv or md", [&options](const std::string& t) {
-        return parse_name(kFormatNames, t, options.format);
-    })->needs(offset_map);
+    // A format means nothing without the map, and the map runs nothing else.
+    const CLI::Option* format =
+        add_value(app, "--format", "F", "text, csv or md", [&options](const std::string& t) {
+            return parse_name(kFormatNames, t, options.format);
+        })->needs(offset_map);
+    for (CLI::Option* option : app.get_options()) {
+        if (option != offset_map && option != format && option != help && option != version) {
+            offset_map->excludes(option);
+        }
+    }
     app.parse(argc, argv);
+    options.hand = hand->count() != 0;
+}
+
+// --hand: lines read on a thread of their own, so that the dump and the
+// commands Corvane posts keep coming while the input waits (or a wait runs).
+// Read with ReadFile, not the C library's streams: a read that never returns
+// must not hold a stream lock that the program's exit would wait for.
+constexpr std::size_t kHandLineCapacity = 512;
+constexpr double kMillisecondsPerSecond = 1000.0;
+
+struct HandReader {
+    SimHost* host = nullptr;
+    HANDLE input = INVALID_HANDLE_VALUE;
+    std::atomic<bool> quit{false};
+    // Held while a line works on the host; once ending is set under it, the
+    // host is never touched again (main is about to destroy it).
+    SRWLOCK lock = SRWLOCK_INIT;
+    bool ending = false;
+};
+
+void print_answer(const std::string& text) {
+    std::printf("%s\n", text.c_str());
+    std::fflush(stdout);
+}
+
+// One line's answer, or false when the program ends.
+bool answer_line(HandReader& reader, corvane::sim::Hand& hand, const std::string& line,
+                 corvane::sim::HandAnswer& answer) {
+    AcquireSRWLockExclusive(&reader.lock);
+    const bool ending = reader.ending;
+    if (!ending) {
+        answer = reader.host->with_aircraft([&hand, &line](AircraftModel* aircraft) {
+            return aircraft != nullptr
+                       ? hand.line(*aircraft, line)
+                       : corvane::sim::HandAnswer{corvane::sim::HandAnswer::Then::Print,
+                                                  "error no aircraft is published", 0};
+        });
+    }
+    ReleaseSRWLockExclusive(&reader.lock);
+    return !ending;
+}
+
+// Carries out one line; false once it was "quit" or the program ends.
+bool carry_out(HandReader& reader, corvane::sim::Hand& hand, const std::string& line) {
+    corvane::sim::HandAnswer answer;
+    if (line.size() >= kHandLineCapacity) {
+        answer.text = "error the line is longer than 511 characters";
+    } else if (!answer_line(reader, hand, line, answer)) {
+        return false;
+    }
+    switch (answer.then) {
+        case corvane::sim::HandAnswer::Then::Nothing:
+            return true;
+        case corvane::sim::HandAnswer::Then::WaitThenPrint:
+            Sleep(static_cast<DWORD>(answer.wait_seconds * kMillisecondsPerSecond));
+            break;
+        case corvane::sim::HandAnswer::Then::PrintThenQuit:
+            print_answer(answer.text);
+            reader.quit.store(true);
+            return false;
+        case corvane::sim::HandAnswer::Then::Print:
+            break;
+    }
+    print_answer(answer.text);
+    return true;
+}
+
+DWORD WINAPI read_hand_lines(void* param) {
+    HandReader& reader = *static_cast<HandReader*>(param);
+    corvane::sim::Hand hand;
+    std::string line;
+    char bytes[kHandLineCapacity];
+    DWORD got = 0;
+    while (ReadFile(reader.input, bytes, sizeof bytes, &got, nullptr) != 0 && got != 0) {
+        for (DWORD i = 0; i < got; ++i) {
+            if (bytes[i] != '\n') {
+                line.push_back(bytes[i]);
+                continue;
+            }
+            if (!carry_out(reader, hand, line)) {
+                return 0;
+            }
+            line.clear();
+        }
+    }
+    if (!line.empty()) {
+        carry_out(reader, hand, line);  // a last line without its line end
+    }
+    return 0;  // the end of the input: serving goes on until Ctrl+C (or --seconds)
 }
 
 std::string offset_map_text(MapFormat format) {
@@ -287,6 +406,18 @@ int main(int argc, char** argv) {
         windows += (windows.empty() ? "\"" : " and \"") + std::string(cls) + "\"";
     }
 
+    HandReader reader;
+    if (options.hand) {
+        reader.input = options.hand_file.empty()
+                           ? GetStdHandle(STD_INPUT_HANDLE)
+                           : CreateFileA(options.hand_file.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (reader.input == INVALID_HANDLE_VALUE || reader.input == nullptr) {
+            std::fprintf(stderr, "corvane-sim: cannot read \"%s\"\n", options.hand_file.c_str());
+            return kExitFailed;
+        }
+    }
+
     SimHost host(options.host);
     // Set before the windows exist, so that no client sees other versions.
     // Cockpit hardware leaves the command word at "none" until it has a
@@ -316,6 +447,18 @@ int main(int argc, char** argv) {
     if (options.seconds != 0) {
         std::printf("corvane-sim: stopping after %lu s\n", options.seconds);
     }
+    if (options.hand) {
+        std::printf("corvane-sim: the aircraft holds still; set it by hand from %s (set, show, "
+                    "list, wait, quit)\n",
+                    options.hand_file.empty() ? "standard input" : options.hand_file.c_str());
+        reader.host = &host;
+        HANDLE thread = CreateThread(nullptr, 0, read_hand_lines, &reader, 0, nullptr);
+        if (thread == nullptr) {
+            std::fprintf(stderr, "corvane-sim: could not start reading the lines\n");
+            return kExitFailed;
+        }
+        CloseHandle(thread);  // it ends with its input, or the process
+    }
     std::fflush(stdout);
     if (options.latency_seconds != 0) {
         const auto report = corvane::sim::win32::run_latency_probe(
@@ -331,7 +474,8 @@ int main(int argc, char** argv) {
     const std::uint64_t last_tick =
         static_cast<std::uint64_t>(options.seconds) * corvane::sim::demo::kTicksPerSecond;
     const ULONGLONG started = GetTickCount64();
-    for (std::uint32_t tick = 1; options.seconds == 0 || tick <= last_tick; ++tick) {
+    for (std::uint32_t tick = 1; (options.seconds == 0 || tick <= last_tick) && !reader.quit.load();
+         ++tick) {
         // Keep the beat against the clock, not against the work done per tick.
         const ULONGLONG due = started + static_cast<ULONGLONG>(tick) * kTickMs;
         const ULONGLONG now = GetTickCount64();
@@ -339,9 +483,11 @@ int main(int argc, char** argv) {
             Sleep(static_cast<DWORD>(due - now));
         }
 
-        host.with_aircraft([tick, &received](AircraftModel* aircraft) {
+        host.with_aircraft([tick, &received, &options](AircraftModel* aircraft) {
             if (aircraft != nullptr) {
-                corvane::sim::demo::animate(*aircraft, tick);
+                if (!options.hand) {
+                    corvane::sim::demo::animate(*aircraft, tick);
+                }
                 if (!aircraft->commands().empty()) {
                     received = aircraft->commands();
                     aircraft->clear_commands();
@@ -379,6 +525,9 @@ int main(int argc, char** argv) {
             }
         }
     }
+    AcquireSRWLockExclusive(&reader.lock);
+    reader.ending = true;  // the hand's lines leave the host alone from here
+    ReleaseSRWLockExclusive(&reader.lock);
     host.stop();
     std::printf("corvane-sim: stopped after %zu exchanges\n", host.counters().exchanges);
     return 0;

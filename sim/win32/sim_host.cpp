@@ -251,8 +251,8 @@ LRESULT SimHost::Impl::on_exchange(WPARAM atom, ServerClass server_class) {
         }
     }
     // The area is the client's: its name comes from the atom, its size from
-    // the protocol. A mapping smaller than that cannot be mapped and is
-    // refused rather than served past its end.
+    // the mapping itself, whatever size the client gave it. The walk never
+    // passes the view's real end.
     char name[kAtomNameCapacity] = {};
     UINT length = 0;
     if (atom >= kFirstStringAtom && atom <= kLastStringAtom) {
@@ -261,14 +261,19 @@ LRESULT SimHost::Impl::on_exchange(WPARAM atom, ServerClass server_class) {
     HANDLE mapping = length == 0 ? nullptr : OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, name);
     void* view = mapping == nullptr
                      ? nullptr
-                     : MapViewOfFile(mapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, fsuipc::kAreaSize);
+                     : MapViewOfFile(mapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0);
+    MEMORY_BASIC_INFORMATION region = {};
+    const std::size_t view_size =
+        view != nullptr && VirtualQuery(view, &region, sizeof region) == sizeof region
+            ? region.RegionSize
+            : 0;
     LRESULT answer = kRefusedAnswer;
     char fault_line[kFaultLineCapacity] = {};
     {
         ImplLock held(*this);
-        if (view != nullptr) {
+        if (view != nullptr && view_size != 0) {
             answer = static_cast<LRESULT>(
-                server->serve(static_cast<unsigned char*>(view), fsuipc::kAreaSize));
+                server->serve(static_cast<unsigned char*>(view), view_size));
         }
         if (answer != kRefusedAnswer) {
             ++counters.exchanges;

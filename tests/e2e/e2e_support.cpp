@@ -365,14 +365,15 @@ bool AppProcess::start(const std::string& program, const std::string& working_fo
 }
 
 bool AppProcess::start_logged(const std::string& program, const std::string& working_folder,
-                              const std::string& arguments, const std::string& output_path) {
+                              const std::string& arguments, const std::string& output_path,
+                              HANDLE input) {
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
     HANDLE file = CreateFileA(output_path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
-    const bool started = launch(program, working_folder, arguments, nullptr, file);
+    const bool started = launch(program, working_folder, arguments, input, file);
     CloseHandle(file);
     return started;
 }

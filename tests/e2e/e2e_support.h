@@ -270,9 +270,11 @@ public:
                const std::string& arguments = std::string(), bool discard_output = false);
     // Like start(), with the child's standard output and error both going to
     // the file output_path (created, or emptied), for read_file() to read
-    // while the child still writes.
+    // while the child still writes; its standard input is input (an
+    // inheritable handle, such as a pipe's read end) or none.
     bool start_logged(const std::string& program, const std::string& working_folder,
-                      const std::string& arguments, const std::string& output_path);
+                      const std::string& arguments, const std::string& output_path,
+                      HANDLE input = nullptr);
     DWORD pid() const { return pid_; }
     // The process handle (for GetProcessHandleCount, GetGuiResources); null
     // before start() and after the process was reaped.

@@ -27,6 +27,8 @@ constexpr std::uint32_t kSimulatorVersion = 0xFADE000D;
 constexpr std::uint32_t kCommandWord = 0x9400;
 constexpr std::uint32_t kAltitudeDisplay = 0x943A;
 constexpr std::uint32_t kHeadingDisplay = 0x9438;
+constexpr std::uint32_t kAnnunciators = 0x9402;
+constexpr std::uint32_t kAltitudeKnob = 0x94F0;
 constexpr std::int32_t kSetAltitude = 1232;
 constexpr DWORD kRefusedExitCode = 1;
 
@@ -46,12 +48,12 @@ public:
     static constexpr std::uint32_t kWideRead = 4;
     static constexpr std::uint64_t kClientField = 0x1122334455667788;
 
-    explicit WideClient(const char* name)
+    WideClient(const char* name, std::size_t area_size)
         : window_(FindWindowExA(nullptr, nullptr, fsuipc::kServerClass, nullptr)),
           message_(RegisterWindowMessageA(fsuipc::kExchangeMessageName)),
           atom_(GlobalAddAtomA(name)),
           mapping_(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                      fsuipc::kAreaSize, name)),
+                                      static_cast<DWORD>(area_size), name)),
           area_(mapping_ == nullptr ? nullptr
                                     : static_cast<unsigned char*>(
                                           MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, 0))) {}
@@ -105,11 +107,13 @@ private:
 };
 
 void wide_client(Checks& t, const std::string& sim_output) {
-    t.begin("a 64-bit client: id-4 reads pass the version handshake and read the block");
+    t.begin("a 64-bit client, 4 KiB area: id-4 reads pass the version handshake, read the block");
     char name[64];
     std::snprintf(name, sizeof name, "FsasmLib:IPC:%X:wide",
                   static_cast<unsigned>(GetCurrentProcessId()));
-    WideClient client(name);
+    // Smaller than Corvane's own area: served all the same.
+    constexpr std::size_t kSmallArea = 4096;
+    WideClient client(name, kSmallArea);
     if (!E2E_CHECK(t, client.ok())) {
         return;
     }
@@ -215,10 +219,83 @@ void program(Checks& t) {
     E2E_CHECK(t, FindWindowExA(nullptr, nullptr, fsuipc::kServerClass, nullptr) == nullptr);
 }
 
+// corvane-sim --hand driven as a user drives it, one line at a time through
+// its standard input, with corvane.exe bridging: what was set is exported,
+// and a panel's knob moves the window it names.
+void by_hand(Checks& t) {
+    t.begin("corvane-sim --hand: set, show, list and an unknown name; Corvane exports it");
+    TempFolder folder;
+    const std::string output = folder.file_path("hand.log");
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    HANDLE input = nullptr;
+    HANDLE lines = nullptr;
+    if (!E2E_CHECK(t, CreatePipe(&input, &lines, &inheritable, 0))) {
+        return;
+    }
+    SetHandleInformation(lines, HANDLE_FLAG_INHERIT, 0);
+    AppProcess sim;
+    const bool started =
+        sim.start_logged(sim_path(), folder.path(), "--hand --no-dump", output, input);
+    CloseHandle(input);
+    const auto say = [lines](const std::string& text) {
+        DWORD written = 0;
+        WriteFile(lines, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    };
+    const auto answered = [&output](const std::string& text) {
+        return wait_until([&] { return read_file(output).find(text) != std::string::npos; },
+                          kCommandMs);
+    };
+    if (E2E_CHECK(t, started) &&
+        E2E_CHECK(t, sim.wait_window(fsuipc::kSimulatorClass, kStartMs) != nullptr)) {
+        say("set ALTITUDE_DISPLAY 12345\nset 0x9402:0 on\nshow altitude_display\n"
+            "show ALTITUD\nlist COURSE\n");
+        for (const char* answer :
+             {"ok ALTITUDE_DISPLAY 12345", "ok ANNUNCIATOR_9402_BIT0 on",
+              "error unknown name \"ALTITUD\"; did you mean FLIGHT_ALTITUDE_DISPLAY, "
+              "LANDING_ALTITUDE_DISPLAY, ALTITUDE_DISPLAY, KNOB_ALTITUDE?",
+              "ok 2 names: COURSE_DISPLAY_1 COURSE_DISPLAY_2"}) {
+            E2E_CHECK(t, answered(answer));
+        }
+
+        CorvaneRun corvane;
+        Win32Os os;
+        fsuipc::Client client;
+        std::int32_t code = -1;
+        if (corvane.launch(t, "") && E2E_CHECK_EQ(t, fsuipc::open(client, os, 0, code), 1)) {
+            std::uint16_t altitude = 0;
+            std::uint8_t lamps = 0;
+            const auto read_block = [&] {
+                fsuipc::read(client, kAltitudeDisplay, sizeof altitude, &altitude, code);
+                fsuipc::read(client, kAnnunciators, sizeof lamps, &lamps, code);
+                return fsuipc::process(client, os, code) == 1;
+            };
+            E2E_CHECK(t, wait_until([&] { return read_block() && altitude == 12345; }, kStartMs));
+            E2E_CHECK_EQ(t, lamps & 1, 1);
+
+            t.begin("corvane-sim --hand: a panel's knob moves the held window through Corvane");
+            const std::uint8_t one_detent = 1;
+            fsuipc::write(client, kAltitudeKnob, sizeof one_detent, &one_detent, code);
+            E2E_CHECK_EQ(t, fsuipc::process(client, os, code), 1);
+            E2E_CHECK(t, answered("command 1232 value 12445"));
+            E2E_CHECK(t, wait_until([&] { return read_block() && altitude == 12445; }, kCommandMs));
+            say("show ALTITUDE_DISPLAY\n");
+            E2E_CHECK(t, answered("ok ALTITUDE_DISPLAY 12445"));
+            fsuipc::close(client, os);
+            corvane.exit(t);
+        }
+        say("quit\n");
+        DWORD exit_code = 1;
+        E2E_CHECK(t, sim.wait_exit(kExitMs, &exit_code));
+        E2E_CHECK_EQ(t, exit_code, 0);
+    }
+    CloseHandle(lines);
+}
+
 }  // namespace
 
 int main() {
     Checks t;
     program(t);
+    by_hand(t);
     return t.finish();
 }

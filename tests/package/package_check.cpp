@@ -316,6 +316,9 @@ void check_guide(Checks& t, const fs::path& path) {
     }
     t.expect(missing.empty(), "explains every exit code of corvane-monitor" + missing);
     t.expect(contains(text, "loading corvane.ini failed!"), "explains the missing settings file");
+    for (const char* chapter : {"## Knowing that Corvane runs", "## Checking a panel lamp by lamp"}) {
+        t.expect(contains(text, chapter), std::string("has the chapter \"") + (chapter + 3) + "\"");
+    }
 }
 
 void check_texts(Checks& t, const fs::path& path, const std::vector<std::string>& parts) {

@@ -1,0 +1,66 @@
+// corvane-sim --hand: the aircraft held still and set by hand, one line at a
+// time, so that a panel builder can light one lamp or fill one window and
+// check the wire behind it.
+//
+//   set NAME VALUE   a display window, a panel value, an annunciator byte or
+//                    one of its fields, written into the aircraft's SDK fields
+//                    so that Corvane exports exactly VALUE
+//   show NAME        the value as the aircraft shows it now
+//   list [TEXT]      the names that contain TEXT
+//   wait SECONDS     answered once the time has passed
+//   quit
+//
+// NAME is a wiring-kit name, in any case (ALTITUDE_DISPLAY,
+// annunciator_9402_bit0), or an offset: 0x943A, or 0x9402:0 for the field of
+// an annunciator byte whose lowest bit is bit 0. Every line is answered with
+// one line that starts "ok" or "error"; blank lines and lines starting with
+// '#' (comments in a script file) get no answer.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bridge/offset_map.h"
+#include "sim/aircraft_model.h"
+
+namespace corvane::aircraft {
+struct Snapshots;
+}
+
+namespace corvane::sim {
+
+struct HandAnswer {
+    enum class Then : std::uint8_t { Print, Nothing, WaitThenPrint, PrintThenQuit };
+    Then then = Then::Print;
+    std::string text;          // "ok ..." or "error ..."
+    double wait_seconds = 0;   // WaitThenPrint only
+};
+
+class Hand {
+public:
+    Hand();
+    ~Hand();
+    Hand(const Hand&) = delete;
+    Hand& operator=(const Hand&) = delete;
+
+    // Carries out one line on the aircraft. The caller holds whatever lock
+    // guards the aircraft, waits when told, and prints the answer.
+    HandAnswer line(AircraftModel& aircraft, std::string_view text);
+
+private:
+    const bridge::OffsetEntry* find(std::string_view name) const;
+    std::string suggestions(std::string_view name) const;
+    std::string set(AircraftModel& aircraft, const bridge::OffsetEntry& entry,
+                    std::string_view value);
+    std::string show(const AircraftModel& aircraft, const bridge::OffsetEntry& entry);
+    std::string list(std::string_view text) const;
+
+    std::vector<bridge::OffsetEntry> names_;
+    // The aircraft's bytes copied for the exporter's own decoding.
+    std::unique_ptr<aircraft::Snapshots> snapshots_;
+};
+
+}  // namespace corvane::sim
