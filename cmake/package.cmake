@@ -26,6 +26,31 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/docs/labels.csv)
   install(FILES docs/labels.csv DESTINATION .)
 endif()
 
+# Last of all: SHA256SUMS of everything above. The zip's entries take one
+# time, the commit's (or SOURCE_DATE_EPOCH's), never the build's
+# (cmake/zip_digest.cmake), so two builds of one commit give the same zip.
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(corvane_epoch $ENV{SOURCE_DATE_EPOCH})
+else()
+  execute_process(COMMAND git log -1 --format=%ct WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+    OUTPUT_VARIABLE corvane_epoch OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+endif()
+if(NOT corvane_epoch MATCHES "^[0-9]+$" OR corvane_epoch LESS 315532800)
+  set(corvane_epoch 315532800)  # 1980-01-01, the first time a zip can hold
+endif()
+install(CODE [[
+  set(root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
+  file(GLOB names RELATIVE "${root}" "${root}/*")
+  list(REMOVE_ITEM names SHA256SUMS)
+  list(SORT names)
+  set(sums "")
+  foreach(name IN LISTS names)
+    file(SHA256 "${root}/${name}" digest)
+    string(APPEND sums "${digest}  ${name}\n")
+  endforeach()
+  file(WRITE "${root}/SHA256SUMS" "${sums}")
+]])
+
 if(CORVANE_TARGET STREQUAL "mingw")
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_NAME corvane)
@@ -37,5 +62,8 @@ if(CORVANE_TARGET STREQUAL "mingw")
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
   set(CPACK_STRIP_FILES ON)
   set(CPACK_SOURCE_GENERATOR "")
+  # The zip's own digest beside it, for the release page.
+  set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/zip_digest.cmake)
+  set(CPACK_CORVANE_EPOCH ${corvane_epoch})
   include(CPack)
 endif()

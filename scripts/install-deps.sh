@@ -8,7 +8,7 @@ set -euo pipefail
 # fonts-wine holds Wine's own fonts, Marlett among them, without which the
 # caption buttons of every window come out as boxes.
 demo_packages=(cmake ninja-build g++ libinih-dev libcli11-dev wine wine64 wine64-tools fonts-wine xvfb xauth x11-utils imagemagick)
-test_packages=("${demo_packages[@]}" lua5.1 libx11-dev clang libclang-rt-14-dev libgtest-dev libbenchmark-dev mingw-w64)
+test_packages=("${demo_packages[@]}" lua5.1 libx11-dev clang libclang-rt-14-dev libgtest-dev libbenchmark-dev mingw-w64 zip)
 
 case "${1:-test}" in
   demo) packages=("${demo_packages[@]}") ;;

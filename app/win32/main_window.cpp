@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include "app/log_line.h"
+#include "app/win32/dpi.h"
 #include "app/win32/resource_ids.h"
 #include "app/win32/status_log.h"
 
@@ -28,6 +29,10 @@ constexpr UINT kTrayIconRetryMs = 3000;
 static_assert(kTrayIconRetryTimer != app::kBridgeTimerId &&
               kTrayIconRetryTimer != app::kRetryTimerId &&
               kTrayIconRetryTimer != app::kWaitTimerId);
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 #ifndef TIMERV_NO_COALESCING
 #define TIMERV_NO_COALESCING 0xFFFFFFFF
@@ -58,6 +63,7 @@ const MainWindow::MessageRoute MainWindow::kMessageRoutes[] = {
     {WM_COMMAND, &MainWindow::on_command},
     {WM_SYSCOMMAND, &MainWindow::on_sys_command},
     {WM_TRAY_NOTIFY, &MainWindow::on_tray_notify},
+    {WM_DPICHANGED, &MainWindow::on_dpi_changed},
     {WM_ENDSESSION, &MainWindow::end_session},
     {WM_JOB_DONE, &MainWindow::on_job_done},
 };
@@ -83,6 +89,9 @@ const MainWindow::TrayRoute MainWindow::kTrayRoutes[] = {
 MainWindow::~MainWindow() {
     if (window_ != nullptr) {
         SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+    }
+    if (font_ != nullptr) {
+        DeleteObject(font_);
     }
 }
 
@@ -118,9 +127,11 @@ bool MainWindow::create(HINSTANCE instance, const char* class_name, const char* 
     }
     // The creation parameter carries this object to WM_NCCREATE; it never
     // leaves the process.
+    // The outer size follows the screen's DPI; at 96 it is the one it always was.
+    const UINT dpi = screen_dpi();
     const HWND window = CreateWindowExA(0, class_name, title, style, kWindowX, kWindowY,
-                                        kWindowWidth, kWindowHeight, nullptr, nullptr, instance,
-                                        this);
+                                        scaled(kWindowWidth, dpi), scaled(kWindowHeight, dpi),
+                                        nullptr, nullptr, instance, this);
     if (window == nullptr) {
         return false;
     }
@@ -217,33 +228,59 @@ void MainWindow::rethrow_failure() const {
     }
 }
 
+// In creation order.
+const MainWindow::ChildControl MainWindow::kChildControls[] = {
+    {IDC_RUN_BUTTON, "BUTTON", "Run!", WS_EX_STATICEDGE, kButtonStyle, 396, 159, 75, 26,
+     &MainWindow::run_button_},
+    {IDC_EXIT_BUTTON, "BUTTON", "Exit!", WS_EX_STATICEDGE, kButtonStyle, 396, 210, 75, 26,
+     &MainWindow::exit_button_},
+    {IDC_STATUS_BAR, STATUSCLASSNAMEA, nullptr, 0, kStatusBarStyle, 0, 0, 0, 0,
+     &MainWindow::status_bar_},
+    {IDC_STATUS_LOG, "EDIT", "", WS_EX_STATICEDGE, kStatusLogStyle, 11, 36, 342, 210,
+     &MainWindow::status_log_},
+};
+
 void MainWindow::create_child_controls() {
-    struct ChildControl {
-        int id;
-        const char* class_name;
-        const char* text;
-        DWORD ex_style;
-        DWORD style;
-        int x, y, width, height;
-        HWND MainWindow::*handle;
-    };
-    // In creation order. The status bar places itself along the bottom edge.
-    static constexpr ChildControl kChildControls[] = {
-        {IDC_RUN_BUTTON, "BUTTON", "Run!", WS_EX_STATICEDGE, kButtonStyle, 396, 159, 75, 26,
-         &MainWindow::run_button_},
-        {IDC_EXIT_BUTTON, "BUTTON", "Exit!", WS_EX_STATICEDGE, kButtonStyle, 396, 210, 75, 26,
-         &MainWindow::exit_button_},
-        {IDC_STATUS_BAR, STATUSCLASSNAMEA, nullptr, 0, kStatusBarStyle, 0, 0, 0, 0,
-         &MainWindow::status_bar_},
-        {IDC_STATUS_LOG, "EDIT", "", WS_EX_STATICEDGE, kStatusLogStyle, 11, 36, 342, 210,
-         &MainWindow::status_log_},
-    };
     for (const ChildControl& control : kChildControls) {
         this->*control.handle = CreateWindowExA(
             control.ex_style, control.class_name, control.text, control.style, control.x,
             control.y, control.width, control.height, window_,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance_, nullptr);
     }
+    lay_out(window_dpi(window_));
+}
+
+void MainWindow::lay_out(UINT dpi) {
+    const HFONT font = create_message_font(dpi);
+    for (const ChildControl& control : kChildControls) {
+        const HWND child = this->*control.handle;
+        if (control.width != 0 && dpi != kDefaultDpi) {
+            MoveWindow(child, scaled(control.x, dpi), scaled(control.y, dpi),
+                       scaled(control.width, dpi), scaled(control.height, dpi), TRUE);
+        }
+        if (font != nullptr) {
+            SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        }
+    }
+    // The status bar takes its height from its font, and its place from the
+    // window's new size.
+    SendMessageA(status_bar_, WM_SIZE, 0, 0);
+    if (font != nullptr) {
+        if (font_ != nullptr) {
+            DeleteObject(font_);
+        }
+        font_ = font;
+    }
+}
+
+LRESULT MainWindow::on_dpi_changed(UINT, WPARAM wparam, LPARAM lparam) {
+    // Windows suggests the new outer rectangle, already scaled.
+    const auto* suggested = reinterpret_cast<const RECT*>(lparam);
+    SetWindowPos(window_, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    lay_out(HIWORD(wparam));
+    return 0;
 }
 
 LRESULT MainWindow::on_create(UINT, WPARAM, LPARAM) {

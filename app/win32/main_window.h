@@ -101,6 +101,18 @@ private:
         UINT mouse_message;
         CommandHandler handler;
     };
+    // A child control and its place in the 96-dpi layout; the status bar
+    // places itself along the bottom edge.
+    struct ChildControl {
+        int id;
+        const char* class_name;
+        const char* text;
+        DWORD ex_style;
+        DWORD style;
+        int x, y, width, height;
+        HWND MainWindow::*handle;
+    };
+    static const ChildControl kChildControls[];
     static const MessageRoute kMessageRoutes[];
     static const RegisteredRoute kRegisteredRoutes[];
     static const CommandRoute kCommandRoutes[];
@@ -122,6 +134,7 @@ private:
     LRESULT on_sys_command(UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT on_tray_notify(UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT on_taskbar_created(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT on_dpi_changed(UINT message, WPARAM wparam, LPARAM lparam);
     // Log-off or shutdown: the end of the program, as Exit! ends it, before
     // Windows ends the process.
     LRESULT end_session(UINT message, WPARAM wparam, LPARAM lparam);
@@ -142,6 +155,8 @@ private:
     void put_up_tray_icon();
 
     void create_child_controls();
+    // The children's places and the message font for the window's DPI.
+    void lay_out(UINT dpi);
     LRESULT fail(std::exception_ptr failure);
 
     app::App& app_;
@@ -151,6 +166,7 @@ private:
     HWND exit_button_ = nullptr;
     HWND status_bar_ = nullptr;
     HWND status_log_ = nullptr;
+    HFONT font_ = nullptr;  // the system's message font at the window's DPI
     LogFile log_file_;
     bool log_file_failed_ = false;
     bool tray_wanted_ = false;

@@ -664,7 +664,7 @@ void resources(Checks& t) {
         }
     }
 
-    t.begin("resources: manifest 1 asks for common controls 6, lists Windows 10/11, no DPI awareness");
+    t.begin("resources: manifest 1 asks for common controls 6, lists Windows 10/11, per-monitor DPI v2");
     const unsigned char* manifest_data = nullptr;
     std::size_t manifest_size = 0;
     if (E2E_CHECK(t, resource_bytes(MAKEINTRESOURCEA(24), 1, &manifest_data, &manifest_size))) {
@@ -672,7 +672,7 @@ void resources(Checks& t) {
         E2E_CHECK(t, manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"") !=
                          std::string::npos);
         E2E_CHECK(t, manifest.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}") != std::string::npos);
-        E2E_CHECK(t, manifest.find("dpiAware") == std::string::npos);
+        E2E_CHECK(t, manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>") != std::string::npos);
     }
 
     t.begin("resources: version information 2.03 in numbers and words");

@@ -12,7 +12,9 @@
 //   - corvane.lua and corvane.h: what the tables make now;
 //   - USER-GUIDE.md names every status line, every input offset, every
 //     option of corvane-monitor and what each of its exit codes means;
-//   - LICENSE.txt and THIRD-PARTY-NOTICES.txt carry their licences.
+//   - LICENSE.txt and THIRD-PARTY-NOTICES.txt carry their licences;
+//   - the exes carry a manifest (common controls 6, per-monitor DPI v2),
+//     version information and Corvane's icon.
 //
 //   package_check FOLDER [--without NAME]... [--also NAME]...
 // --without: a file of the zip this build cannot make (corvane.exe without a
@@ -30,6 +32,7 @@
 #include <vector>
 
 #include "app/lifecycle.h"
+#include "common/version.h"
 #include "bridge/offset_map.h"
 #include "monitor/options.h"
 #include "tools/wiring_kit.h"
@@ -92,6 +95,10 @@ constexpr std::uint32_t kMachineAmd64 = 0x8664;
 constexpr std::uint32_t kPe32Plus = 0x20B;
 constexpr std::uint32_t kSubsystemGui = 2;
 constexpr std::uint32_t kSubsystemConsole = 3;
+constexpr std::uint32_t kResourceGroupIcon = 14;
+constexpr std::uint32_t kResourceVersion = 16;
+constexpr std::uint32_t kResourceManifest = 24;
+constexpr std::uint32_t kAnyResource = 0xFFFFFFFFu;  // the first entry, whatever its id
 
 // The DLLs every Windows has; anything else would have to ship beside the exe.
 bool system_dll(const std::string& name) {
@@ -192,6 +199,48 @@ void check_exe(Checks& t, const fs::path& path, std::uint32_t subsystem,
         only_system = only_system && system_dll(dll);
     }
     t.expect(only_system, "imports only system DLLs (" + list + ")");
+
+    // The resource directory (data directory 2): type, then id, then the
+    // first language; entries with the top bit set lead to a deeper level.
+    const std::uint32_t resource_rva = image.u32(optional + 112 + 16);
+    const std::size_t resources = file_offset(resource_rva);
+    const auto entry_for = [&](std::size_t directory, std::uint32_t id) -> std::uint32_t {
+        const std::uint32_t count = image.u16(directory + 12) + image.u16(directory + 14);
+        for (std::uint32_t e = 0; e < count && e < 256; ++e) {
+            const std::size_t entry = directory + 16 + 8 * e;
+            if (id == kAnyResource || image.u32(entry) == id) {
+                return image.u32(entry + 4);
+            }
+        }
+        return 0;
+    };
+    const auto resource = [&](std::uint32_t type, std::uint32_t id) {
+        std::uint32_t at = entry_for(resources, type);
+        for (const std::uint32_t key : {id, kAnyResource}) {
+            if ((at & 0x80000000u) == 0) {
+                return std::string();
+            }
+            at = entry_for(resources + (at & 0x7FFFFFFFu), key);
+        }
+        const std::size_t data = resources + at;
+        const std::size_t start = file_offset(image.u32(data));
+        const std::size_t size = image.u32(data + 4);
+        return start < image.bytes.size() ? image.bytes.substr(start, size) : std::string();
+    };
+    const std::string manifest = resource(kResourceManifest, 1);
+    t.expect(contains(manifest, "Microsoft.Windows.Common-Controls") &&
+                 contains(manifest, ">PerMonitorV2, PerMonitor</dpiAwareness>") &&
+                 contains(manifest, "level=\"asInvoker\""),
+             "manifest: common controls 6, per-monitor DPI v2, as invoker");
+    // VS_FIXEDFILEINFO follows its signature; the file version's high word
+    // pair is major.minor.
+    const std::string version = resource(kResourceVersion, 1);
+    const std::size_t fixed = version.find(std::string("\xBD\x04\xEF\xFE", 4));
+    const Image info{fixed == std::string::npos ? std::string() : version.substr(fixed)};
+    t.expect(info.u32(8) == (CORVANE_VERSION_MAJOR << 16 | CORVANE_VERSION_MINOR) &&
+                 contains(version, std::string("C\0o\0r\0v\0a\0n\0e\0", 14)),
+             "version information " CORVANE_VERSION);
+    t.expect(!resource(kResourceGroupIcon, kAnyResource).empty(), "Corvane's icon");
 }
 
 // ---- settings -------------------------------------------------------------
@@ -316,7 +365,8 @@ void check_guide(Checks& t, const fs::path& path) {
     }
     t.expect(missing.empty(), "explains every exit code of corvane-monitor" + missing);
     t.expect(contains(text, "loading corvane.ini failed!"), "explains the missing settings file");
-    for (const char* chapter : {"## Knowing that Corvane runs", "## Checking a panel lamp by lamp"}) {
+    for (const char* chapter : {"## First start on Windows", "## Knowing that Corvane runs",
+                                "## Checking a panel lamp by lamp"}) {
         t.expect(contains(text, chapter), std::string("has the chapter \"") + (chapter + 3) + "\"");
     }
 }
@@ -339,6 +389,7 @@ int main(int argc, char** argv) {
     std::set<std::string> expected = {
         "corvane.exe", "corvane-sim.exe", "corvane.ini", "USER-GUIDE.md",           "OFFSETS.md",
         "offsets.csv", "corvane.lua",     "corvane.h",   "THIRD-PARTY-NOTICES.txt", "LICENSE.txt",
+        "SHA256SUMS",  // its digests are checked by package_contents.cmake
     };
     for (int i = 2; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--without") == 0) {
