@@ -7,6 +7,22 @@
 # which the offline Windows build has no library for.
 set(CORVANE_PACKAGE_NAME corvane-${PROJECT_VERSION}-win64)
 
+# One time for everything in the zip, the commit's (or SOURCE_DATE_EPOCH's),
+# never the build's, so that two builds of one commit give the same zip: the
+# entries' times (cmake/zip_digest.cmake), and the PE files' time stamp,
+# which strip writes anew when the programs are installed (it takes
+# SOURCE_DATE_EPOCH from its environment, and the linker writes none).
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  set(corvane_epoch $ENV{SOURCE_DATE_EPOCH})
+else()
+  execute_process(COMMAND git log -1 --format=%ct WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
+    OUTPUT_VARIABLE corvane_epoch OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+endif()
+if(NOT corvane_epoch MATCHES "^[0-9]+$" OR corvane_epoch LESS 315532800)
+  set(corvane_epoch 315532800)  # 1980-01-01, the first time a zip can hold
+endif()
+install(CODE "set(ENV{SOURCE_DATE_EPOCH} ${corvane_epoch})")
+
 if(CORVANE_TARGET STREQUAL "mingw")
   foreach(program corvane corvane-sim corvane-monitor)
     if(TARGET ${program})
@@ -26,18 +42,7 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/docs/labels.csv)
   install(FILES docs/labels.csv DESTINATION .)
 endif()
 
-# Last of all: SHA256SUMS of everything above. The zip's entries take one
-# time, the commit's (or SOURCE_DATE_EPOCH's), never the build's
-# (cmake/zip_digest.cmake), so two builds of one commit give the same zip.
-if(DEFINED ENV{SOURCE_DATE_EPOCH})
-  set(corvane_epoch $ENV{SOURCE_DATE_EPOCH})
-else()
-  execute_process(COMMAND git log -1 --format=%ct WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}
-    OUTPUT_VARIABLE corvane_epoch OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
-endif()
-if(NOT corvane_epoch MATCHES "^[0-9]+$" OR corvane_epoch LESS 315532800)
-  set(corvane_epoch 315532800)  # 1980-01-01, the first time a zip can hold
-endif()
+# Last of all: SHA256SUMS of everything above.
 install(CODE [[
   set(root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
   file(GLOB names RELATIVE "${root}" "${root}/*")
