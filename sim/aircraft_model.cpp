@@ -34,16 +34,9 @@ enum : std::uint32_t {
 constexpr int kFlightAltitudeWindow = 0;
 constexpr int kLandingAltitudeWindow = 1;
 constexpr int kCourse1Window = 2;
-constexpr int kSpeedWindow = 3;
 constexpr int kHeadingWindow = 4;
 constexpr int kAltitudeWindow = 5;
-constexpr int kVerticalSpeedWindow = 6;
 constexpr int kCourse2Window = 7;
-
-// The vertical speed sign lives just before its digits; 12 means negative.
-constexpr std::size_t kVerticalSpeedSignField = 0x01F4;
-constexpr std::int32_t kSignNegative = 12;
-constexpr std::int32_t kSignPositive = 0;
 
 // In hundredths mode (Mach) the speed window's first field shows no digit and
 // the value takes the two remaining positions.

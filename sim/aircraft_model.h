@@ -15,6 +15,15 @@ namespace corvane::sim {
 
 enum class Block { Sdk1, Sdk2 };
 
+// Windows by their display index (the exported order) that the model treats
+// apart, and the vertical speed's sign field beside its digits: 12 shows a
+// minus.
+constexpr int kSpeedWindow = 3;
+constexpr int kVerticalSpeedWindow = 6;
+constexpr std::size_t kVerticalSpeedSignField = 0x01F4;
+constexpr std::int32_t kSignNegative = 12;
+constexpr std::int32_t kSignPositive = 0;
+
 struct PostedCommand {
     std::uint32_t command;  // wParam
     std::int32_t value;     // lParam

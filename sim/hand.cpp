@@ -23,14 +23,7 @@ using bridge::OffsetEntry;
 using bridge::OffsetKind;
 using data_export::kDisplayWindows;
 
-constexpr int kSpeedWindow = 3;
-constexpr int kVerticalSpeedWindow = 6;
-// What the aircraft keeps beside the vertical speed digits: 12 shows a minus.
-constexpr std::size_t kVerticalSpeedSignField = 0x01F4;
-constexpr std::int32_t kSignNegative = 12;
-constexpr std::int32_t kSignPositive = 0;
 constexpr std::int32_t kHighestDigit = 9;
-constexpr std::uint32_t kSpeedFirstField = 0x01C0;
 
 // A display value is two bytes and 0xFFFF means blank, so the largest number
 // the block can carry is 65534, whatever the window's digits.
@@ -229,7 +222,7 @@ std::string Hand::show(const AircraftModel& aircraft, const OffsetEntry& entry) 
             if (shown == data_export::kBlankDisplay) {
                 value = "blank";
             } else if (entry.index == kSpeedWindow &&
-                       load_i32(blocks.sdk1 + kSpeedFirstField) > kHighestDigit) {
+                       load_i32(blocks.sdk1 + kDisplayWindows[kSpeedWindow].first_field) > kHighestDigit) {
                 value = format(".%02ld", number % kHundredthsPerUnit);
             } else if (entry.index == kVerticalSpeedWindow &&
                        load_i32(blocks.sdk1 + kVerticalSpeedSignField) == kSignNegative) {

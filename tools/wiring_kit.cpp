@@ -31,6 +31,28 @@ constexpr int kCSymbolColumns = 30;
 // three beats of a second, so one late tick never blanks a panel.
 constexpr int kLiveMs = 3000;
 
+// The encodings' constants, in the order both files define them.
+enum class Written : std::uint8_t { Hex, Unsigned, Signed };
+struct Encoding {
+    const char* name;
+    int value;
+    Written written;
+    const char* comment;
+};
+const Encoding kEncodings[] = {
+    {"BLANK", static_cast<int>(kBlank), Written::Hex, "a display window that shows no number"},
+    {"NO_COMMAND", static_cast<int>(kNoCommandWord), Written::Hex,
+     "Corvane took the command (any word above MAX_COMMAND is free)"},
+    {"MAX_COMMAND", kMaxCommandCode, Written::Signed, "the highest command code"},
+    {"VS_NEGATIVE", kNegativeSign, Written::Unsigned,
+     "VERTICAL_SPEED_SIGN: the vertical speed is negative"},
+    {"MAX_DETENTS", kMaxCounts, Written::Signed, "a counter's most between two ticks"},
+    {"STATE_ENDED", kStateExited, Written::Unsigned, "STATE: Corvane ended"},
+    {"STATE_BRIDGING", kStateBridging, Written::Unsigned, "STATE: Corvane bridges"},
+    {"STATE_STOPPED", kStateStopped, Written::Unsigned, "STATE: the bridge stopped, Corvane waits"},
+    {"LIVE_MS", kLiveMs, Written::Unsigned, "a live HEARTBEAT moved within this long"},
+};
+
 // The groups both files list their constants in, each with its heading.
 struct Group {
     const char* heading;
@@ -190,18 +212,10 @@ std::string lua_module() {
         "local corvane = {}\n"
         "\n"
         "-- The encodings.\n";
-    lua_define(text, "BLANK", format("0x%04X", kBlank), "a display window that shows no number");
-    lua_define(text, "NO_COMMAND", format("0x%04X", kNoCommandWord),
-               "Corvane took the command (any word above MAX_COMMAND is free)");
-    lua_define(text, "MAX_COMMAND", format("%d", kMaxCommandCode), "the highest command code");
-    lua_define(text, "VS_NEGATIVE", format("%d", kNegativeSign),
-               "VERTICAL_SPEED_SIGN: the vertical speed is negative");
-    lua_define(text, "MAX_DETENTS", format("%d", kMaxCounts), "a counter's most between two ticks");
-    lua_define(text, "STATE_ENDED", format("%d", kStateExited), "STATE: Corvane ended");
-    lua_define(text, "STATE_BRIDGING", format("%d", kStateBridging), "STATE: Corvane bridges");
-    lua_define(text, "STATE_STOPPED", format("%d", kStateStopped),
-               "STATE: the bridge stopped, Corvane waits");
-    lua_define(text, "LIVE_MS", format("%d", kLiveMs), "a live HEARTBEAT moved within this long");
+    for (const Encoding& e : kEncodings) {
+        lua_define(text, e.name, format(e.written == Written::Hex ? "0x%04X" : "%d", e.value),
+                   e.comment);
+    }
     lua_constants(text, rows);
     text += "\n-- The S16 panel values, each with what undoes its scale.\n" + lua_divisors(rows);
     text += format(
@@ -392,18 +406,12 @@ std::string c_header() {
     c_define(text, "BLOCK_FIRST", format("0x%04Xu", first), "");
     c_define(text, "BLOCK_LAST", format("0x%04Xu", last), "");
     c_define(text, "BLOCK_SIZE", format("%uu", last - first + 1), "bytes from BLOCK_FIRST to BLOCK_LAST");
-    c_define(text, "BLANK", format("0x%04Xu", kBlank), "a display window that shows no number");
-    c_define(text, "NO_COMMAND", format("0x%04Xu", kNoCommandWord),
-             "Corvane took the command (any word above MAX_COMMAND is free)");
-    c_define(text, "MAX_COMMAND", format("%d", kMaxCommandCode), "the highest command code");
-    c_define(text, "VS_NEGATIVE", format("%du", kNegativeSign),
-             "VERTICAL_SPEED_SIGN: the vertical speed is negative");
-    c_define(text, "MAX_DETENTS", format("%d", kMaxCounts), "a counter's most between two ticks");
-    c_define(text, "STATE_ENDED", format("%du", kStateExited), "STATE: Corvane ended");
-    c_define(text, "STATE_BRIDGING", format("%du", kStateBridging), "STATE: Corvane bridges");
-    c_define(text, "STATE_STOPPED", format("%du", kStateStopped),
-             "STATE: the bridge stopped, Corvane waits");
-    c_define(text, "LIVE_MS", format("%du", kLiveMs), "a live HEARTBEAT moved within this long");
+    for (const Encoding& e : kEncodings) {
+        const char* written = e.written == Written::Hex        ? "0x%04Xu"
+                              : e.written == Written::Unsigned ? "%du"
+                                                               : "%d";
+        c_define(text, e.name, format(written, e.value), e.comment);
+    }
     text +=
         "\n"
         "/* An annunciator field as one number: its byte, mask and shift. */\n"

@@ -68,6 +68,30 @@ struct Stamped {
     std::string text;
 };
 
+// A status line the log file must hold, and how long after the line before
+// it comes (-1: the test or the server's stall decides the moment).
+struct Timed {
+    const char* text;
+    long long wait_ms;
+};
+
+template <std::size_t N>
+void expect_timed_lines(Checks& t, const std::vector<Stamped>& lines, const Timed (&expected)[N]) {
+    if (!E2E_CHECK_EQ(t, lines.size(), N)) {
+        return;
+    }
+    for (std::size_t i = 0; i < N; ++i) {
+        t.row("line %zu, %s", i, expected[i].text);
+        E2E_CHECK_STR(t, lines[i].text, expected[i].text);
+        const long long waited = i > 0 ? lines[i].ms - lines[i - 1].ms : 0;
+        if (expected[i].wait_ms >= 0 &&
+            !E2E_CHECK(t, waited >= expected[i].wait_ms - kClockStepMs &&
+                              waited <= expected[i].wait_ms + kLateMs)) {
+            t.note("%lld ms, expected %lld", waited, expected[i].wait_ms);
+        }
+    }
+}
+
 // "2024-03-09T07:05:02.041 Status : OK": the stamp and the text.
 std::vector<Stamped> stamped_lines(const std::string& file) {
     std::vector<Stamped> lines;
@@ -312,29 +336,13 @@ void never_silent(Checks& t) {
         std::remove_if(lines.begin(), lines.end(),
                        [](const Stamped& line) { return line.text.rfind("Status : ", 0) != 0; }),
         lines.end());
-    // wait_ms: after the line before; -1 where the test chose the moment.
-    const struct {
-        const char* text;
-        long long wait_ms;
-    } expected[] = {
+    const Timed expected[] = {
         {kInit, -1}, {kLoading, 0}, {kOk, 2000},
         {kNotOk, -1}, {kAutoIn2, 0}, {kReconnecting, 2000}, {kFsuipcNotOk, 1000},
         {kAutoIn2, 0}, {kReconnecting, 2000}, {kFsuipcNotOk, 1000}, {kAutoFailed, 0},
         {kReconnecting, -1}, {kFsuipcNotOk, 1000}, {kReconnecting, -1}, {kOk, 1000},
     };
-    if (!E2E_CHECK_EQ(t, lines.size(), sizeof expected / sizeof expected[0])) {
-        return;
-    }
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        t.row("line %zu, %s", i, expected[i].text);
-        E2E_CHECK_STR(t, lines[i].text, expected[i].text);
-        const long long waited = i > 0 ? lines[i].ms - lines[i - 1].ms : 0;
-        if (expected[i].wait_ms >= 0 &&
-            !E2E_CHECK(t, waited >= expected[i].wait_ms - kClockStepMs &&
-                              waited <= expected[i].wait_ms + kLateMs)) {
-            t.note("%lld ms, expected %lld", waited, expected[i].wait_ms);
-        }
-    }
+    expect_timed_lines(t, lines, expected);
 
     t.begin("the window answered throughout: LOADING, the automatic reconnect, the failed Run!");
     // The longest stretch of [from, to] that lies between two answers.
@@ -453,26 +461,12 @@ void answers_while_the_server_hangs(Checks& t) {
         }
     }
     const std::vector<Stamped> lines = status_lines(all);
-    const struct {
-        const char* text;
-        long long wait_ms;  // after the line before; -1: the server's stall decides
-    } expected[] = {
+    const Timed expected[] = {
         {kInit, -1},    {kLoading, 0},      {kOk, 2000},      {kNotOk, -1},
         {kAutoIn2, 0},  {kReconnecting, 2000}, {kFsuipcNotOk, -1}, {kAutoIn2, 0},
         {kReconnecting, 2000}, {kOk, 1000}, {kReconnecting, -1}, {kOk, 1000},
     };
-    if (E2E_CHECK_EQ(t, lines.size(), sizeof expected / sizeof expected[0])) {
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            t.row("line %zu, %s", i, expected[i].text);
-            E2E_CHECK_STR(t, lines[i].text, expected[i].text);
-            const long long waited = i > 0 ? lines[i].ms - lines[i - 1].ms : 0;
-            if (expected[i].wait_ms >= 0 &&
-                !E2E_CHECK(t, waited >= expected[i].wait_ms - kClockStepMs &&
-                                  waited <= expected[i].wait_ms + kLateMs)) {
-                t.note("%lld ms, expected %lld", waited, expected[i].wait_ms);
-            }
-        }
-    }
+    expect_timed_lines(t, lines, expected);
 
     t.begin("Exit! while an exchange stalls: the program ends within 3 s, icon and area gone");
     const std::string area = sim.counters().last_area_name;
