@@ -321,7 +321,9 @@ DWORD WINAPI read_hand_lines(void* param) {
     while (ReadFile(reader.input, bytes, sizeof bytes, &got, nullptr) != 0 && got != 0) {
         for (DWORD i = 0; i < got; ++i) {
             if (bytes[i] != '\n') {
-                line.push_back(bytes[i]);
+                if (line.size() < kHandLineCapacity) {  // longer is refused whole
+                    line.push_back(bytes[i]);
+                }
                 continue;
             }
             if (!carry_out(reader, hand, line)) {
