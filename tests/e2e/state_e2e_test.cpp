@@ -88,6 +88,11 @@ void state_and_heartbeat(Checks& t, SimHost& sim) {
 
 int main() {
     Checks t;
+    // A Windows build without a settings reader has no corvane.exe to start.
+    if (app_path().empty()) {
+        t.note("corvane.exe was not built: nothing to test here");
+        return t.finish();
+    }
     SimHost sim;
     if (!E2E_CHECK(t, sim.start())) {
         return t.finish();

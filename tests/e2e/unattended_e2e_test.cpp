@@ -301,13 +301,21 @@ void second_instance(Checks& t) {
 
     t.begin("the first keeps bridging alone: one post per counter step");
     E2E_CHECK_LINES(t, first.lines(), expected);
+    // Cycles after the hang: the counters' baseline is taken and the start's
+    // command 0 (the command word starts at 0 here) has been posted, however
+    // slow a loaded machine is.
+    E2E_CHECK(t, exchanges_grow(sim, 5));
     sim.with_aircraft([](sim::AircraftModel* aircraft) { aircraft->clear_commands(); });
     sim_set_u8(sim, kStepCounter, 1);
     E2E_CHECK(t, wait_for_commands(sim, 1, kLineTimeoutMs));
     // Plenty of ticks for a second bridge's post to arrive too.
     E2E_CHECK(t, exchanges_grow(sim, 20));
     const std::vector<sim::PostedCommand> posted = sim_commands(sim);
-    if (E2E_CHECK_EQ(t, posted.size(), 1)) {
+    if (!E2E_CHECK_EQ(t, posted.size(), 1)) {
+        for (const sim::PostedCommand& c : posted) {
+            t.note("posted: command %u value %d", c.command, c.value);
+        }
+    } else {
         E2E_CHECK_EQ(t, posted[0].command, kStepUpCommand);
     }
     first.exit(t);
