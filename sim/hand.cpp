@@ -356,7 +356,8 @@ std::string Hand::list(std::string_view text) const {
             ++count;
         }
     }
-    return format("ok %zu name%s%s", count, count == 1 ? "" : "s", count == 0 ? "" : ":") + names;
+    return "ok " + std::to_string(count) + (count == 1 ? " name" : " names") +
+           (count == 0 ? "" : ":") + names;
 }
 
 HandAnswer Hand::line(AircraftModel& aircraft, std::string_view text) {
