@@ -350,15 +350,20 @@ std::string offset_map_text(MapFormat format) {
     return corvane::bridge::offset_map();
 }
 
+// Each line goes out in one call, so that a line the hand's thread prints
+// meanwhile never lands inside one of the dump's.
 void print_block(const unsigned char* block, double seconds, std::size_t exchanges) {
     std::printf("\noffsets 0x%04X-0x%04X at %.1f s, %zu exchanges served\n", kBlockFirst,
                 kBlockLast, seconds, exchanges);
+    constexpr std::size_t kLineCapacity = 8 + 3 * kBytesPerLine + 2;
     for (std::uint32_t line = 0; line < kBlockSize; line += kBytesPerLine) {
-        std::printf("  %04X:", kBlockFirst + line);
+        char text[kLineCapacity];
+        int used = std::snprintf(text, sizeof text, "  %04X:", kBlockFirst + line);
         for (std::uint32_t i = line; i < line + kBytesPerLine && i < kBlockSize; ++i) {
-            std::printf(" %02X", block[i]);
+            used += std::snprintf(text + used, sizeof text - static_cast<std::size_t>(used),
+                                  " %02X", block[i]);
         }
-        std::printf("\n");
+        std::printf("%s\n", text);
     }
     std::fflush(stdout);
 }
