@@ -27,6 +27,13 @@ int minimised_show_mode(const App& app) {
     return app.start_minimised_flag == kStartMinimised ? kShowMinimised : kShowNormal;
 }
 
+// The offset server answered the last exchange: only the aircraft may be
+// missing or not ready.
+bool server_answered(std::int32_t link_status) {
+    return link_status == kLinksUp || link_status == kAircraftDataNotValid ||
+           link_status == kAircraftNotAvailable;
+}
+
 struct ErrorMeaning {
     std::uint32_t error;
     const char* text;
@@ -275,7 +282,7 @@ void reopened(App& app, Shell& shell, bool data_valid) {
 // and the automatic reconnect.
 void cycle_failed(App& app, Shell& shell) {
     log(app, shell, Status::NotOk);
-    if (app.link_status != kAircraftDataNotValid && app.link_status != kAircraftNotAvailable) {
+    if (!server_answered(app.link_status)) {
         note_link_code(app, shell);
     }
     automatic_reconnect(app, shell);
@@ -287,13 +294,6 @@ bool data_valid(bridge::Bridge& b) {
         return false;
     }
     return aircraft::data_valid_field(b.blocks) == kDataValid;
-}
-
-// The offset server answered the last exchange: only the aircraft may be
-// missing or not ready.
-bool server_answered(std::int32_t link_status) {
-    return link_status == kLinksUp || link_status == kAircraftDataNotValid ||
-           link_status == kAircraftNotAvailable;
 }
 
 // The Windows error behind a link status that is an FSUIPC error.

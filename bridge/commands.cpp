@@ -12,8 +12,6 @@ namespace corvane::bridge {
 namespace {
 
 constexpr std::int16_t kHoldCycles = 5;
-constexpr std::size_t kSpeedFirstDigitOffset = 0x01C0;  // SDK1: no digit there means hundredths
-constexpr std::int32_t kLastDigit = 9;
 
 // The twelve counters are read one after the other, knobs first.
 static_assert(kStepCounterOffset == kKnobCounterOffset + kKnobCount);
@@ -33,7 +31,7 @@ constexpr std::array<fsuipc::BatchRead, kReadCount> kCommandReads = command_read
 static_assert(kCommandReads[kReadCount - 1].at + 1 == kReadBytes);
 
 bool hundredths_mode(const aircraft::Snapshots& blocks) {
-    return load_i32(blocks.sdk1 + kSpeedFirstDigitOffset) > kLastDigit;
+    return data_export::speed_in_hundredths(blocks.sdk1);
 }
 
 void post(CommandContext& c, std::int32_t command, double value) {

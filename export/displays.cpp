@@ -45,6 +45,10 @@ void decode_displays(const aircraft::Snapshots& blocks, DisplayValues& displays)
     }
 }
 
+bool speed_in_hundredths(const unsigned char* sdk1) {
+    return load_i32(sdk1 + kDisplayWindows[kSpeedWindow].first_field) > kHighestDigit;
+}
+
 void export_displays(const DisplayValues& displays, DisplayShadows& shadows, Writer& out) {
     for (int k = 0; k < kDisplayCount; ++k) {
         write_double_if_changed(out, kDisplayWindows[k].offset, displays.value[k],

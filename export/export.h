@@ -47,6 +47,9 @@ inline double display_at(const DisplayValues& displays, std::uint32_t offset) {
 }
 
 void decode_displays(const aircraft::Snapshots& blocks, DisplayValues& displays);
+// The speed window shows Mach in hundredths: its first digit field shows no
+// digit. sdk1 holds at least the SDK1 block.
+bool speed_in_hundredths(const unsigned char* sdk1);
 void pack_annunciators(const aircraft::Snapshots& blocks, Annunciators& annunciators);
 void export_displays(const DisplayValues& displays, DisplayShadows& shadows, Writer& out);
 void export_annunciators(Annunciators& annunciators, Writer& out);

@@ -75,6 +75,12 @@ inline constexpr DisplayWindow kDisplayWindows[kDisplayCount] = {
     {0x9470, 0x0CC8, 0x0CD0, 3, kStandard, ""},
 };
 
+// The windows the knobs and the stand-in treat apart, by display index.
+constexpr int kSpeedWindow = 3;
+constexpr int kVerticalSpeedWindow = 6;
+static_assert(kDisplayWindows[kSpeedWindow].offset == 0x9436 &&
+              kDisplayWindows[kVerticalSpeedWindow].offset == 0x943C);
+
 // Weight of digit position j (0 = first in storage order) of a window.
 inline constexpr std::int32_t kPowersOfTen[kMaxDigits] = {1, 10, 100, 1000, 10000};
 

@@ -4,6 +4,7 @@
 #include "sim/aircraft_model.h"
 
 #include "aircraft/link.h"
+#include "bridge/command_tables.h"
 #include "common/numbers.h"
 #include "export/tables.h"
 
@@ -13,9 +14,12 @@ namespace {
 
 using data_export::DisplayWindow;
 using data_export::kDisplayWindows;
+using data_export::kSpeedWindow;
+using data_export::kVerticalSpeedWindow;
 
 constexpr std::size_t kCommandLogReserve = 4096;
 constexpr std::int32_t kNoDigit = 10;
+constexpr std::int32_t kSignPositive = 0;  // the vertical speed's sign field shows no minus
 constexpr std::uint32_t kDecimalBase = 10;
 constexpr std::int32_t kBlankNumber = 65535;
 
@@ -133,9 +137,7 @@ void AircraftModel::blank_window(int k) {
 }
 
 void AircraftModel::set_speed(std::int32_t value) {
-    const DisplayWindow& window = kDisplayWindows[kSpeedWindow];
-    const bool hundredths = peek_i32(Block::Sdk1, window.first_field) >= kNoDigit;
-    if (!hundredths) {
+    if (!data_export::speed_in_hundredths(sdk1_)) {
         set_window(kSpeedWindow, value);
         return;
     }
@@ -145,6 +147,11 @@ void AircraftModel::set_speed(std::int32_t value) {
 void AircraftModel::show_speed_hundredths(std::uint32_t hundredths) {
     show_digits(kSpeedWindow, hundredths % kHundredthsModulus, false);
     poke_i32(Block::Sdk1, kDisplayWindows[kSpeedWindow].first_field, kNoDigit);
+}
+
+void AircraftModel::set_vertical_speed_sign(std::int32_t value) {
+    poke_i32(Block::Sdk1, bridge::kSignFieldOffset,
+             value < 0 ? bridge::kNegativeSign : kSignPositive);
 }
 
 void AircraftModel::on_command(std::uint32_t command, std::int32_t value) {
@@ -176,7 +183,7 @@ void AircraftModel::on_command(std::uint32_t command, std::int32_t value) {
         break;
     case kSetVerticalSpeed:
         show_digits(kVerticalSpeedWindow, magnitude(value), true);
-        poke_i32(Block::Sdk1, kVerticalSpeedSignField, value < 0 ? kSignNegative : kSignPositive);
+        set_vertical_speed_sign(value);
         break;
     default:
         break;

@@ -15,15 +15,6 @@ namespace corvane::sim {
 
 enum class Block { Sdk1, Sdk2 };
 
-// Windows by their display index (the exported order) that the model treats
-// apart, and the vertical speed's sign field beside its digits: 12 shows a
-// minus.
-constexpr int kSpeedWindow = 3;
-constexpr int kVerticalSpeedWindow = 6;
-constexpr std::size_t kVerticalSpeedSignField = 0x01F4;
-constexpr std::int32_t kSignNegative = 12;
-constexpr std::int32_t kSignPositive = 0;
-
 struct PostedCommand {
     std::uint32_t command;  // wParam
     std::int32_t value;     // lParam
@@ -54,6 +45,8 @@ public:
     // The speed window in hundredths mode (Mach): its first field blank, the
     // two others the hundredths (0..99), leading zero kept (".05").
     void show_speed_hundredths(std::uint32_t hundredths);
+    // The vertical speed's sign field: a minus for a negative value.
+    void set_vertical_speed_sign(std::int32_t value);
 
     // The published bytes, as a client of the add-on would read them.
     const unsigned char* bytes(Block which) const { return block(which); }

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "aircraft/link.h"
+#include "bridge/command_tables.h"
 #include "common/format.h"
 #include "common/numbers.h"
 #include "export/export.h"
@@ -22,8 +23,9 @@ namespace {
 using bridge::OffsetEntry;
 using bridge::OffsetKind;
 using data_export::kDisplayWindows;
+using data_export::kSpeedWindow;
+using data_export::kVerticalSpeedWindow;
 
-constexpr std::int32_t kHighestDigit = 9;
 
 // A display value is two bytes and 0xFFFF means blank, so the largest number
 // the block can carry is 65534, whatever the window's digits.
@@ -222,10 +224,10 @@ std::string Hand::show(const AircraftModel& aircraft, const OffsetEntry& entry) 
             if (shown == data_export::kBlankDisplay) {
                 value = "blank";
             } else if (entry.index == kSpeedWindow &&
-                       load_i32(blocks.sdk1 + kDisplayWindows[kSpeedWindow].first_field) > kHighestDigit) {
+                       data_export::speed_in_hundredths(blocks.sdk1)) {
                 value = format(".%02ld", number % kHundredthsPerUnit);
             } else if (entry.index == kVerticalSpeedWindow &&
-                       load_i32(blocks.sdk1 + kVerticalSpeedSignField) == kSignNegative) {
+                       load_i32(blocks.sdk1 + bridge::kSignFieldOffset) == bridge::kNegativeSign) {
                 value = format("-%ld", number);
             } else {
                 value = format("%ld", number);
@@ -278,8 +280,7 @@ std::string Hand::set(AircraftModel& aircraft, const OffsetEntry& entry, std::st
                        number >= (signed_window ? -largest : 0)) {
                 aircraft.set_window(k, static_cast<std::int32_t>(number < 0 ? -number : number));
                 if (signed_window) {
-                    aircraft.poke_i32(Block::Sdk1, kVerticalSpeedSignField,
-                                      number < 0 ? kSignNegative : kSignPositive);
+                    aircraft.set_vertical_speed_sign(static_cast<std::int32_t>(number));
                 }
             } else {
                 const std::string range = format(

@@ -106,6 +106,21 @@ std::vector<Stamped> stamped_lines(const std::string& file) {
     return lines;
 }
 
+// The program's log file ("LogFile=corvane.log"), read whole each time.
+struct LogFileReader {
+    std::string path;
+    std::vector<Stamped> lines() const { return stamped_lines(read_file(path)); }
+    // A condition to wait for: text stands count times in the file.
+    auto holds(const char* text, long count) const {
+        return [this, text, count] {
+            const std::vector<Stamped> all = lines();
+            return std::count_if(all.begin(), all.end(),
+                                 [text](const Stamped& line) { return line.text == text; }) ==
+                   count;
+        };
+    }
+};
+
 // Wine's shell32 hands the notification area each Shell_NotifyIcon call as
 // WM_COPYDATA (dwData: NIM_*) in a layout of its own, as its explorer.exe
 // reads it; the balloon's title, the icon and more follow.
@@ -214,17 +229,7 @@ void never_silent(Checks& t) {
         return;
     }
     const HWND window = program.window;
-    const auto file_lines = [&] {
-        return stamped_lines(read_file(program.folder.file_path("corvane.log")));
-    };
-    const auto logged = [&](const char* text, long count) {
-        return [&file_lines, text, count] {
-            const std::vector<Stamped> lines = file_lines();
-            return std::count_if(lines.begin(), lines.end(), [text](const Stamped& line) {
-                       return line.text == text;
-                   }) == count;
-        };
-    };
+    const LogFileReader log_file{program.folder.file_path("corvane.log")};
     // These waits probe the window, each from its start: between them the
     // test was busy, not the window. Answered: the moment and the wait's number.
     std::vector<std::pair<long long, int>> answered;
@@ -242,7 +247,7 @@ void never_silent(Checks& t) {
             },
             kTimeoutMs, kProbePeriodMs);
     };
-    E2E_CHECK(t, probe_until(logged(kOk, 1)));
+    E2E_CHECK(t, probe_until(log_file.holds(kOk, 1)));
     E2E_CHECK(t, wait_for_exchanges(sim, 5, kTimeoutMs));
     E2E_CHECK(t, !IsWindowVisible(window));
 #if defined(__WINE__)
@@ -254,7 +259,7 @@ void never_silent(Checks& t) {
     t.begin("the simulator goes: the taskbar button back and flashing, tooltips, balloons");
     sim.stop();
     const long long stopped_at = now_ms();
-    E2E_CHECK(t, probe_until(logged(kAutoFailed, 1)));
+    E2E_CHECK(t, probe_until(log_file.holds(kAutoFailed, 1)));
     E2E_CHECK(t, probe_until([&] { return tray.texts(NIF_INFO).size() == 2; }));
     E2E_CHECK(t, IsWindowVisible(window) && IsIconic(window));
 #if defined(__WINE__)
@@ -267,7 +272,7 @@ void never_silent(Checks& t) {
 
     t.begin("Run! against the gone simulator; the icon's click and a restarted Explorer");
     E2E_CHECK(t, press_button(window, kRunButtonId));
-    E2E_CHECK(t, probe_until(logged(kFsuipcNotOk, 3)));
+    E2E_CHECK(t, probe_until(log_file.holds(kFsuipcNotOk, 3)));
     const UINT callback = tray.calls.empty() ? 0 : tray.calls[0].callback_message;
     E2E_CHECK(t, PostMessageA(window, callback, 1, WM_LBUTTONUP));
     E2E_CHECK(t,
@@ -301,7 +306,7 @@ void never_silent(Checks& t) {
     t.begin("bridging again, Exit from the icon's menu: links closed, icon gone, exit code 0");
     E2E_CHECK(t, sim.start());
     E2E_CHECK(t, press_button(window, kRunButtonId));
-    E2E_CHECK(t, wait_until(logged(kOk, 2), kTimeoutMs));
+    E2E_CHECK(t, wait_until(log_file.holds(kOk, 2), kTimeoutMs));
     E2E_CHECK(t, wait_until([&] { return tray.last(NIF_TIP) == kOk; }, kTimeoutMs));
     const std::string area = sim.counters().last_area_name;
     E2E_CHECK(t, GlobalFindAtomA(area.c_str()) != 0);
@@ -325,7 +330,7 @@ void never_silent(Checks& t) {
     E2E_CHECK(t, !tray.icon_up);
 
     t.begin("the log file: FSUIPC's reason after FSUIPC NOT OK; the lines, their order, the waits");
-    std::vector<Stamped> lines = file_lines();
+    std::vector<Stamped> lines = log_file.lines();
     for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
         if (lines[i].text == kFsuipcNotOk) {
             E2E_CHECK_STR(t, lines[i + 1].text,
@@ -399,17 +404,7 @@ void answers_while_the_server_hangs(Checks& t) {
         return;
     }
     const HWND window = program.window;
-    const auto file_lines = [&] {
-        return stamped_lines(read_file(program.folder.file_path("corvane.log")));
-    };
-    const auto logged = [&](const char* text, long count) {
-        return [&file_lines, text, count] {
-            const std::vector<Stamped> lines = file_lines();
-            return std::count_if(lines.begin(), lines.end(), [text](const Stamped& line) {
-                       return line.text == text;
-                   }) == count;
-        };
-    };
+    const LogFileReader log_file{program.folder.file_path("corvane.log")};
     // Every probe's own wait for an answer; one that got none counts as
     // its whole timeout.
     long long longest_answer = 0;
@@ -426,7 +421,7 @@ void answers_while_the_server_hangs(Checks& t) {
             },
             timeout_ms, kProbePeriodMs);
     };
-    if (!E2E_CHECK(t, probe_until(logged(kOk, 1), kTimeoutMs)) ||
+    if (!E2E_CHECK(t, probe_until(log_file.holds(kOk, 1), kTimeoutMs)) ||
         !E2E_CHECK(t, wait_for_exchanges(sim, 5, kTimeoutMs))) {
         return;
     }
@@ -434,8 +429,8 @@ void answers_while_the_server_hangs(Checks& t) {
         ServerStall stall(sim);
         // The cycle's exchange gives up after its nine attempts; the next
         // tick reconnects, and the reconnect's open waits for its handshake.
-        E2E_CHECK(t, probe_until(logged(kNotOk, 1), kStalledExchangeMs));
-        E2E_CHECK(t, probe_until(logged(kFsuipcNotOk, 1), kStalledExchangeMs + 5000));
+        E2E_CHECK(t, probe_until(log_file.holds(kNotOk, 1), kStalledExchangeMs));
+        E2E_CHECK(t, probe_until(log_file.holds(kFsuipcNotOk, 1), kStalledExchangeMs + 5000));
         t.note("longest wait for an answer while the exchange and the open stalled: %lld ms",
                longest_answer);
         E2E_CHECK(t, longest_answer <= kLongestAnswerMs);
@@ -443,14 +438,14 @@ void answers_while_the_server_hangs(Checks& t) {
 
     t.begin("the server answers again: the second attempt bridges, then Run! does too");
     longest_answer = 0;
-    E2E_CHECK(t, probe_until(logged(kOk, 2), kTimeoutMs));
+    E2E_CHECK(t, probe_until(log_file.holds(kOk, 2), kTimeoutMs));
     E2E_CHECK(t, press_button(window, kRunButtonId));
-    E2E_CHECK(t, probe_until(logged(kOk, 3), kTimeoutMs));
+    E2E_CHECK(t, probe_until(log_file.holds(kOk, 3), kTimeoutMs));
     E2E_CHECK(t, wait_for_exchanges(sim, 5, kTimeoutMs));
     E2E_CHECK(t, longest_answer <= kLongestAnswerMs);
 
     t.begin("the log file: the described lines and waits, and why FSUIPC failed");
-    const std::vector<Stamped> all = file_lines();
+    const std::vector<Stamped> all = log_file.lines();
     for (std::size_t i = 0; i + 1 < all.size(); ++i) {
         if (all[i].text == kNotOk || all[i].text == kFsuipcNotOk) {
             t.row("after \"%s\"", all[i].text.c_str());
