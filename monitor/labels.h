@@ -16,6 +16,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "export/tables.h"
 #include "monitor/block.h"
@@ -27,6 +28,14 @@ struct Labels {
     std::array<std::string, kBlockSize> text;
     // Label of the annunciator field data_export::kAnnunciatorFields[f].
     std::array<std::string, data_export::kAnnunciatorFieldCount> field_text;
+
+    // The aircraft's command codes by name, in the order the file gives them
+    // (rows "command:1232,NAME"); empty when the file names none.
+    struct Command {
+        std::int32_t code = 0;
+        std::string name;
+    };
+    std::vector<Command> commands;
 
     const std::string& of(std::uint32_t offset) const;
     const std::string& of_field(int f) const;
