@@ -74,9 +74,9 @@ void locate_simulator(Link& link, Os& os) {
     }
 }
 
-bool post_command(const Link& link, Os& os, std::int32_t command, double value) {
+Post post_command(const Link& link, Os& os, std::int32_t command, double value) {
     if (!simulator_known(link)) {
-        return true;
+        return Post::NoSimulator;
     }
     // The add-on takes fractions as hundredths: 0.79 arrives as 79.
     if (value > 0.0 && value < 1.0) {
@@ -89,9 +89,10 @@ bool post_command(const Link& link, Os& os, std::int32_t command, double value) 
             value = nearest;
         }
     }
-    return os.post(link.simulator_window, link.command_message,
-            static_cast<std::uintptr_t>(static_cast<std::uint32_t>(command)),
-            static_cast<std::intptr_t>(to_int32_trunc(value)));
+    const bool posted = os.post(link.simulator_window, link.command_message,
+                                static_cast<std::uintptr_t>(static_cast<std::uint32_t>(command)),
+                                static_cast<std::intptr_t>(to_int32_trunc(value)));
+    return posted ? Post::Posted : Post::Refused;
 }
 
 namespace {

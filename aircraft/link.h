@@ -58,10 +58,15 @@ void close(Link& link, Os& os);
 // Look up only what is still missing: the "FS98MAIN" window (also when the
 // one found before no longer exists), the message id.
 void locate_simulator(Link& link, Os& os);
-// Post the command message; a no-op while the window or the message is
-// missing. False only when the system refused the post (os.last_error()
-// says why); nothing is retried.
-bool post_command(const Link& link, Os& os, std::int32_t command, double value);
+// What became of a command.
+enum class Post : std::uint8_t {
+    Posted,
+    NoSimulator,  // the window or the message is missing: nothing was posted
+    Refused,      // the system refused the post; os.last_error() says why
+};
+// Post the command message; nothing while the window or the message is
+// missing. Nothing is retried.
+Post post_command(const Link& link, Os& os, std::int32_t command, double value);
 
 // The add-on writes its blocks while we copy them, so one copy can hold the
 // old half of a display and the new half (a knob base of 29900 instead of

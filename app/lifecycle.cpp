@@ -90,9 +90,11 @@ void note_failed_posts(App& app, Shell& shell, const JobResult& result) {
             return;
         }
     }
-    if (app.post_errors_told_count < App::kPostErrorsKept) {
-        app.post_errors_told[app.post_errors_told_count++] = error;
+    // Past the errors kept, the count at the period's end speaks for the rest.
+    if (app.post_errors_told_count == App::kPostErrorsKept) {
+        return;
     }
+    app.post_errors_told[app.post_errors_told_count++] = error;
     char line[192];
     std::snprintf(line, sizeof line, "a command could not be posted to the simulator");
     note_with_windows_error(shell, line, error);
@@ -154,7 +156,7 @@ void note_cycle_start(App& app) {
 
 // The job owns the bridge record from here until job_done().
 void start_job(App& app, Shell& shell, Job job) {
-    app.exchange_in_flight = true;
+    app.phase = job == Job::Cycle ? Phase::Cycling : Phase::Reopening;
     shell.start_job(job);
 }
 
@@ -212,9 +214,14 @@ void finish_message(App& app, Shell& shell) {
     report_state(app, shell);
 }
 
-void begin_wait(App& app, Shell& shell, Step step, std::uint32_t milliseconds) {
-    app.sequence.step = step;
+void begin_wait(App& app, Shell& shell, Phase phase, std::uint32_t milliseconds) {
+    app.phase = phase;
     shell.start_wait(milliseconds);
+}
+
+// Where a job's end or a halted sequence leaves the lifecycle.
+Phase resting_phase(const App& app) {
+    return app.bridge_timer_running ? Phase::Bridging : Phase::Waiting;
 }
 
 void bridge_starts(App& app, Shell& shell) {
@@ -223,6 +230,7 @@ void bridge_starts(App& app, Shell& shell) {
     app.post_errors_told_count = 0;
     shell.show_window(minimised_show_mode(app));
     start_bridge_timer(app, shell);
+    app.phase = Phase::Bridging;
 }
 
 // The outcome of opening the links when the bridge cannot start. FSUIPC's
@@ -242,38 +250,37 @@ void begin_reconnect(App& app, Shell& shell) {
     stop_retry_timer(app, shell);
     stop_bridge_timer(app, shell);
     log(app, shell, Status::Reconnecting);
-    begin_wait(app, shell, Step::BeforeReopen, kReconnectWaitMs);
+    begin_wait(app, shell, Phase::BeforeReopen, kReconnectWaitMs);
 }
 
 void announce_attempt(App& app, Shell& shell) {
     log(app, shell, Status::AutoreconnectIn2Secs);
-    begin_wait(app, shell, Step::BeforeAttempt, kAutoreconnectWaitMs);
+    begin_wait(app, shell, Phase::BeforeAttempt, kAutoreconnectWaitMs);
 }
 
-// "Run!" steps 4 to 6, as a job.
-void reopen(App& app, Shell& shell) {
-    app.sequence.step = Step::Reopening;
-    start_job(app, shell, Job::Reopen);
+void end_automatic(App& app) {
+    app.automatic = false;
+    app.attempt = 0;
 }
 
 // "Run!" steps 7 to 9 once the links are open (or not), then, for an
 // automatic attempt that failed, the next attempt or the end of trying.
 void reopened(App& app, Shell& shell, bool data_valid) {
-    app.sequence.step = Step::None;
+    app.phase = Phase::Waiting;
     if (app.link_status == kLinksUp && data_valid) {
         bridge_starts(app, shell);
     } else {
         report_not_ready(app, shell);
     }
-    if (!app.sequence.automatic || app.link_status == kLinksUp) {
-        app.sequence = Sequence{};
+    if (!app.automatic || app.link_status == kLinksUp) {
+        end_automatic(app);
         return;
     }
-    if (++app.sequence.attempt < kAutoreconnectAttempts) {
+    if (++app.attempt < kAutoreconnectAttempts) {
         announce_attempt(app, shell);
         return;
     }
-    app.sequence = Sequence{};
+    end_automatic(app);
     log(app, shell, Status::AutoreconnectFailed);
 }
 
@@ -288,6 +295,138 @@ void cycle_failed(App& app, Shell& shell) {
     automatic_reconnect(app, shell);
     finish_message(app, shell);
 }
+
+void dispatch(App& app, Shell& shell, Event event) {
+    if (const Handler handler = transition(app.phase, event)) {
+        handler(app, shell);
+    }
+}
+
+// ---- what each event does -----------------------------------------------------
+
+// The timer step: a cycle while the links are up, else the failure the last
+// exchange left.
+void tick(App& app, Shell& shell) {
+    if (app.link_status == kLinksUp) {
+        note_cycle_start(app);
+        start_job(app, shell, Job::Cycle);
+        return;
+    }
+    cycle_failed(app, shell);
+}
+
+void remember_tick(App& app, Shell&) { app.tick_pending = true; }
+
+void defer_run(App& app, Shell&) { app.run_deferred = true; }
+
+void run_pressed(App& app, Shell& shell) {
+    begin_reconnect(app, shell);
+    finish_message(app, shell);
+}
+
+// A late message of the retry timer, one that comes after bridging resumed,
+// does nothing.
+void retry_due(App& app, Shell& shell) {
+    if (app.retry_timer_running) {
+        run_pressed(app, shell);
+    }
+}
+
+void loading_over(App& app, Shell& shell) {
+    shell.stop_wait();
+    bridge_starts(app, shell);
+    shell.repaint();
+    finish_message(app, shell);
+}
+
+void attempt_due(App& app, Shell& shell) {
+    shell.stop_wait();
+    begin_reconnect(app, shell);
+    finish_message(app, shell);
+}
+
+// "Run!" steps 4 to 6, as a job.
+void reopen_due(App& app, Shell& shell) {
+    shell.stop_wait();
+    start_job(app, shell, Job::Reopen);
+    finish_message(app, shell);
+}
+
+// What came while a job was in flight: a "Run!" first (it stops the timer,
+// so a tick with it is moot), else the tick, at once.
+void after_job(App& app, Shell& shell) {
+    const bool run = app.run_deferred;
+    const bool tick_due = app.tick_pending;
+    app.run_deferred = false;
+    app.tick_pending = false;
+    if (run) {
+        dispatch(app, shell, Event::Run);
+    } else if (tick_due) {
+        dispatch(app, shell, Event::Tick);
+    }
+}
+
+void take_result(App& app) {
+    app.link_status = app.result.link_status;
+    app.windows_error = app.result.windows_error;
+}
+
+// An exchange error is only kept: the next tick reconnects.
+void cycle_done(App& app, Shell& shell) {
+    app.phase = resting_phase(app);
+    take_result(app);
+    note_failed_posts(app, shell, app.result);
+    if (app.link_status == kAircraftDataNotValid) {
+        cycle_failed(app, shell);
+    }
+    after_job(app, shell);
+}
+
+void reopen_done(App& app, Shell& shell) {
+    take_result(app);
+    reopened(app, shell, app.result.data_valid);
+    finish_message(app, shell);
+    after_job(app, shell);
+}
+
+// Every (phase, event) pair; null: the event does nothing in that phase (a
+// late tick inside a sequence, a wait that was called off, a result with no
+// job in flight, anything once halted).
+constexpr std::size_t kTick = static_cast<std::size_t>(Event::Tick);
+constexpr std::size_t kRetry = static_cast<std::size_t>(Event::RetryTimer);
+constexpr std::size_t kWait = static_cast<std::size_t>(Event::WaitElapsed);
+constexpr std::size_t kRun = static_cast<std::size_t>(Event::Run);
+constexpr std::size_t kDone = static_cast<std::size_t>(Event::JobDone);
+static_assert(kEventCount == 5);
+
+struct PhaseRow {
+    Phase phase;
+    Handler on[kEventCount];  // by Event: Tick, RetryTimer, WaitElapsed, Run, JobDone
+};
+
+// A stray tick while waiting runs the timer step as it always did; a retry
+// only while waiting; "Run!" during a job counts once the job is over.
+constexpr PhaseRow kTransitions[] = {
+    {Phase::Waiting, {tick, retry_due, nullptr, run_pressed, nullptr}},
+    {Phase::Loading, {nullptr, nullptr, loading_over, nullptr, nullptr}},
+    {Phase::Bridging, {tick, nullptr, nullptr, run_pressed, nullptr}},
+    {Phase::Cycling, {remember_tick, nullptr, nullptr, defer_run, cycle_done}},
+    {Phase::BeforeAttempt, {nullptr, nullptr, attempt_due, nullptr, nullptr}},
+    {Phase::BeforeReopen, {nullptr, nullptr, reopen_due, nullptr, nullptr}},
+    {Phase::Reopening, {nullptr, nullptr, nullptr, defer_run, reopen_done}},
+    {Phase::Halted, {nullptr, nullptr, nullptr, nullptr, nullptr}},
+};
+static_assert(sizeof kTransitions / sizeof kTransitions[0] == kPhaseCount);
+
+constexpr bool rows_in_phase_order() {
+    for (std::size_t i = 0; i < kPhaseCount; ++i) {
+        if (static_cast<std::size_t>(kTransitions[i].phase) != i) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(rows_in_phase_order());
 
 bool data_valid(bridge::Bridge& b) {
     if (!aircraft::snapshot_sdk1(b.link, b.blocks)) {
@@ -315,12 +454,14 @@ void end_of_process(App& app, Shell& shell) {
         return;
     }
     app.ended = true;
+    // A job still holding the request area (its thread not joined) leaves
+    // it alone.
+    const bool area_held = exchange_in_flight(app);
     stop_timers(app, shell);
     note_ticks(app, shell, app.run_ticks, "tick since start");
     // The last word to the panels, when the offset server answered last time
     // and no exchange holds the request area or was abandoned at the end.
-    if (server_answered(app.link_status) && !exchange_in_flight(app) &&
-        !app.bridge.abandon.load()) {
+    if (server_answered(app.link_status) && !area_held && !app.bridge.abandon.load()) {
         bridge::write_exit_state(app.bridge);
     }
     close_links(app);
@@ -344,7 +485,9 @@ JobResult run_job(bridge::Bridge& bridge, Job job) {
     // with State=1, from here: the job owns the request area.
     if (job == Job::Reopen) {
         bridge::close_links(bridge);
-        result.link_status = bridge::open_links(bridge);
+        // The program ends: the links stay closed.
+        result.link_status =
+            bridge.abandon.load() ? fsuipc::kNotOpen : bridge::open_links(bridge);
         result.data_valid = result.link_status == kLinksUp && data_valid(bridge);
         if (result.link_status == kAircraftNotAvailable ||
             (result.link_status == kLinksUp && !result.data_valid)) {
@@ -365,37 +508,26 @@ JobResult run_job(bridge::Bridge& bridge, Job job) {
     return result;
 }
 
-void job_done(App& app, Shell& shell, const JobResult& result) {
-    if (!app.exchange_in_flight) {
-        return;
-    }
-    app.exchange_in_flight = false;
-    app.link_status = result.link_status;
-    app.windows_error = result.windows_error;
-    if (result.job == Job::Reopen) {
-        reopened(app, shell, result.data_valid);
-        finish_message(app, shell);
-    } else {
-        note_failed_posts(app, shell, result);
-        // An exchange error is only kept: the next tick reconnects.
-        if (result.link_status == kAircraftDataNotValid) {
-            cycle_failed(app, shell);
-        }
-    }
-    if (app.run_deferred && !app.exchange_in_flight) {
-        app.run_deferred = false;
-        manual_reconnect(app, shell);
-    }
+Handler transition(Phase phase, Event event) {
+    return kTransitions[static_cast<std::size_t>(phase)].on[static_cast<std::size_t>(event)];
 }
 
-bool sequence_under_way(const App& app) { return app.sequence.step != Step::None; }
+void job_done(App& app, Shell& shell, const JobResult& result) {
+    app.result = result;
+    dispatch(app, shell, Event::JobDone);
+}
+
+bool sequence_under_way(const App& app) {
+    return app.phase == Phase::Loading || app.phase == Phase::BeforeAttempt ||
+           app.phase == Phase::BeforeReopen || app.phase == Phase::Reopening;
+}
 
 // Only the first check announces "LOADING" and gives the aircraft two
 // seconds before the bridge starts; it ends with a repaint.
 void first_connection_check(App& app, Shell& shell) {
     if (app.link_status == kLinksUp && aircraft_data_valid(app)) {
         log(app, shell, Status::Loading);
-        begin_wait(app, shell, Step::Loading, kLoadingWaitMs);
+        begin_wait(app, shell, Phase::Loading, kLoadingWaitMs);
     } else {
         report_not_ready(app, shell);
         shell.repaint();
@@ -403,30 +535,22 @@ void first_connection_check(App& app, Shell& shell) {
     finish_message(app, shell);
 }
 
-void jobs_ended(App& app, const JobResult* last) {
-    app.exchange_in_flight = false;
+void jobs_ended(App& app, Shell& shell, const JobResult* last) {
+    if (exchange_in_flight(app)) {
+        app.phase = resting_phase(app);
+    }
     app.run_deferred = false;
+    app.tick_pending = false;
     if (last != nullptr) {
         app.link_status = last->link_status;
+        note_failed_posts(app, shell, *last);
         if (server_answered(last->link_status)) {
             app.bridge.abandon.store(false);
         }
     }
 }
 
-void manual_reconnect(App& app, Shell& shell) {
-    // The press counts as it would have counted had the job held the
-    // window: once the job is over.
-    if (exchange_in_flight(app)) {
-        app.run_deferred = true;
-        return;
-    }
-    if (sequence_under_way(app)) {
-        return;
-    }
-    begin_reconnect(app, shell);
-    finish_message(app, shell);
-}
+void manual_reconnect(App& app, Shell& shell) { dispatch(app, shell, Event::Run); }
 
 void timer_message(App& app, Shell& shell, std::uintptr_t timer_id) {
     if (timer_id == kWaitTimerId) {
@@ -440,72 +564,33 @@ void timer_message(App& app, Shell& shell, std::uintptr_t timer_id) {
     timer_step(app, shell);
 }
 
-void timer_step(App& app, Shell& shell) {
-    // A late tick, or one that comes while the last cycle still runs.
-    if (sequence_under_way(app) || exchange_in_flight(app)) {
-        return;
-    }
-    if (app.link_status == kLinksUp) {
-        note_cycle_start(app);
-        start_job(app, shell, Job::Cycle);
-        return;
-    }
-    cycle_failed(app, shell);
-}
+void timer_step(App& app, Shell& shell) { dispatch(app, shell, Event::Tick); }
 
 void automatic_reconnect(App& app, Shell& shell) {
     stop_bridge_timer(app, shell);
     // Only a stray bridge tick while waiting gets here with it running.
     stop_retry_timer(app, shell);
     shell.show_window(kShowNormal);
-    app.sequence = Sequence{Step::None, true, 0};
+    app.phase = Phase::Waiting;
+    app.automatic = true;
+    app.attempt = 0;
     announce_attempt(app, shell);
 }
 
-void wait_elapsed(App& app, Shell& shell) {
-    const Step step = app.sequence.step;
-    // A late message of a wait that was called off, or one that comes while
-    // the reconnect's open runs.
-    if (step == Step::None || step == Step::Reopening) {
-        return;
-    }
-    shell.stop_wait();
-    app.sequence.step = Step::None;
-    switch (step) {
-        case Step::Loading:
-            bridge_starts(app, shell);
-            shell.repaint();
-            break;
-        case Step::BeforeAttempt:
-            begin_reconnect(app, shell);
-            break;
-        case Step::BeforeReopen:
-            reopen(app, shell);
-            break;
-        case Step::None:
-        case Step::Reopening:
-            break;
-    }
-    finish_message(app, shell);
-}
+void wait_elapsed(App& app, Shell& shell) { dispatch(app, shell, Event::WaitElapsed); }
 
 void stop_timers(App& app, Shell& shell) {
     app.run_deferred = false;
+    app.tick_pending = false;
     stop_bridge_timer(app, shell);
     stop_retry_timer(app, shell);
     if (sequence_under_way(app)) {
         shell.stop_wait();
-        app.sequence = Sequence{};
     }
+    end_automatic(app);
+    app.phase = Phase::Halted;
 }
 
-void retry_step(App& app, Shell& shell) {
-    // Dropped inside a job too: the next one comes a period later.
-    if (!app.retry_timer_running || sequence_under_way(app) || exchange_in_flight(app)) {
-        return;
-    }
-    begin_reconnect(app, shell);
-    finish_message(app, shell);
-}
+void retry_step(App& app, Shell& shell) { dispatch(app, shell, Event::RetryTimer); }
 
 }  // namespace corvane::app

@@ -10,7 +10,7 @@
 // The waits (the LOADING wait, the second before every reconnect, the two
 // seconds before each automatic attempt) do not hold the thread: each is a
 // one-shot timer of the window, and the sequence goes on in that timer's
-// message. App::sequence records where it stands meanwhile, so the window
+// message. App::phase records where it stands meanwhile, so the window
 // keeps answering and nothing starts a second sequence inside the first.
 //
 // What talks to the offset server (a bridge cycle, a reconnect's open with
@@ -156,20 +156,29 @@ constexpr std::uint32_t kMillisecondsPerSecond = 1000;
 // Windows fires the timer every 15.6 ms at best.
 constexpr std::uint32_t kTimerResolutionMs = 1;
 
-// Where a sequence stands while its wait runs.
-enum class Step : std::uint8_t {
-    None,           // no sequence under way
+// Where the lifecycle stands. One phase at a time; what each event does in
+// each phase is the table kTransitions in lifecycle.cpp, nothing else.
+enum class Phase : std::uint8_t {
+    Waiting,        // no bridge and no sequence: stopped, or a retry will come
     Loading,        // first check: "LOADING" logged, "OK" follows the wait
+    Bridging,       // timer 1 runs, no cycle in flight
+    Cycling,        // timer 1 runs, a cycle (a job) in flight
     BeforeAttempt,  // automatic reconnect: "AUTORECONNECT IN 2 SECS" logged
     BeforeReopen,   // a reconnect: "RECONNECTING" logged, the links close after the wait
     Reopening,      // a reconnect: the links are being closed and opened (a job)
+    Halted,         // the program ends, or an error box is up: nothing starts any more
 };
+constexpr std::size_t kPhaseCount = static_cast<std::size_t>(Phase::Halted) + 1;
 
-struct Sequence {
-    Step step = Step::None;
-    bool automatic = false;  // the reconnect is an attempt of the automatic one
-    int attempt = 0;         // of the automatic reconnect, from 0
+// What happens to the lifecycle: the window's messages and the end of a job.
+enum class Event : std::uint8_t {
+    Tick,         // timer 1 (with Retry=0, any timer but the wait's)
+    RetryTimer,   // the retry timer, with Retry > 0
+    WaitElapsed,  // the one-shot wait of a sequence
+    Run,          // "Run!", from the button or the icon's menu
+    JobDone,      // a job's result, on the window's thread
 };
+constexpr std::size_t kEventCount = static_cast<std::size_t>(Event::JobDone) + 1;
 
 struct App {
     App(bridge::Bridge& bridge_, const Settings& settings)
@@ -191,12 +200,18 @@ struct App {
     // The retry timer runs exactly while the program waits with Retry > 0,
     // never during a reconnect.
     bool retry_timer_running = false;
-    Sequence sequence;
+    Phase phase = Phase::Waiting;
+    // The reconnect under way is an attempt of the automatic one, and which.
+    bool automatic = false;
+    int attempt = 0;
     // The Windows error behind the link status, when it is an FSUIPC error.
     std::uint32_t windows_error = 0;
     // "Run!" was pressed while a job was in flight: it is carried out, once,
     // when the job ends.
     bool run_deferred = false;
+    // A tick came while a cycle was in flight: the next cycle starts as soon
+    // as that one's result is taken. One, never a queue.
+    bool tick_pending = false;
     // Refused posts in this bridging period (since "Status : OK"), and the
     // Windows errors already recorded in the log file for it.
     std::uint32_t failed_posts = 0;
@@ -206,9 +221,6 @@ struct App {
     // What the shell was last told, and the failure line not yet told.
     BridgeState shown_state = BridgeState::Waiting;
     const char* unreported_failure = nullptr;
-    // A job that exchanges with the offset server (a cycle, a reconnect's
-    // open) is under way: nothing else may touch the bridge until it ends.
-    bool exchange_in_flight = false;
     // The timer resolution is asked for exactly while timer 1 runs.
     bool timer_resolution_held = false;
     // The intervals between cycle starts: of this bridging period (told
@@ -216,6 +228,8 @@ struct App {
     TickStats period_ticks;
     TickStats run_ticks;
     bool ended = false;  // end_of_process() ran
+    // The result job_done() hands to the table's handler.
+    JobResult result;
 };
 
 // Start-up: open the FSUIPC link and, if that worked, the aircraft link; the
@@ -254,14 +268,21 @@ void wait_elapsed(App& app, Shell& shell);
 // True from the start of a sequence (the LOADING wait, a reconnect, the
 // automatic reconnect) until its outcome is logged.
 bool sequence_under_way(const App& app);
-// True while an exchange (or an open's handshake) is under way.
-inline bool exchange_in_flight(const App& app) { return app.exchange_in_flight; }
+// True while a job (a cycle, or a reconnect's open with its handshake) is
+// under way: it owns the bridge record, nothing else may touch it.
+inline bool exchange_in_flight(const App& app) {
+    return app.phase == Phase::Cycling || app.phase == Phase::Reopening;
+}
+// The handler of an event in a phase, for whoever walks the table; null:
+// the event does nothing there.
+using Handler = void (*)(App&, Shell&);
+Handler transition(Phase phase, Event event);
 // The job itself, on whatever thread the shell runs it: touches the bridge
 // record alone.
 JobResult run_job(bridge::Bridge& bridge, Job job);
 // A job ended: the rest of the timer step or the reconnect, on the window's
-// thread; then a "Run!" pressed meanwhile. A result with no job in flight
-// does nothing.
+// thread; then a "Run!" pressed meanwhile, else a tick that came meanwhile.
+// A result with no job in flight does nothing.
 void job_done(App& app, Shell& shell, const JobResult& result);
 // The shell ended its jobs for good (the program ends) and joined whatever
 // ran them: the bridge record is the window thread's again. last is the
@@ -269,7 +290,8 @@ void job_done(App& app, Shell& shell, const JobResult& result);
 // link status counts for the exit, and a job that was abandoned while its
 // exchange was under way but was still answered leaves the link usable for
 // the exit's own write. Nothing else of it is told.
-void jobs_ended(App& app, const JobResult* last);
+// The last result's refused posts are counted like any others.
+void jobs_ended(App& app, Shell& shell, const JobResult* last);
 
 // The words for a Windows error in the log file's code lines (access
 // denied, invalid window handle, timeout, ...); null for one not listed.
@@ -280,8 +302,9 @@ constexpr std::uint32_t kErrorAccessDenied = 5;
 inline constexpr char kAccessDeniedAdvice[] =
     "Windows refused access: start Corvane with the same rights as the simulator "
     "(both as administrator, or neither)";
-// The program is about to stop on a failure (an error box comes up): no
-// timer may start a cycle, a retry or the rest of a sequence behind the box.
+// The program is about to stop on a failure (an error box comes up) or ends:
+// every timer stops and the lifecycle halts, so no cycle, retry, rest of a
+// sequence or "Run!" starts behind the box.
 void stop_timers(App& app, Shell& shell);
 // The retry timer fired: while the program still waits, the manual
 // reconnect, with its usual lines. A late message, one that arrives inside

@@ -35,7 +35,7 @@ bool hundredths_mode(const aircraft::Snapshots& blocks) {
 }
 
 void post(CommandContext& c, std::int32_t command, double value) {
-    if (!aircraft::post_command(c.link, c.os, command, value)) {
+    if (aircraft::post_command(c.link, c.os, command, value) == aircraft::Post::Refused) {
         ++c.state.failed_posts;
         c.state.failed_post_error = c.os.last_error();
     }

@@ -372,8 +372,11 @@ int process(Client& client, Os& os, std::int32_t& code, int attempts) {
     std::uintptr_t answer = 0;
     bool sent = false;
     std::uint32_t send_error = 0;
-    // An abandoned exchange stops between attempts, and skips the sleeps.
-    for (int attempt = 0; attempt < attempts && !sent && !abandoned(client); ++attempt) {
+    // An abandoned exchange still makes its first attempt, so that what a
+    // cycle under way sent is finished while the server answers; it makes
+    // no further one and skips the sleeps.
+    for (int attempt = 0; attempt < attempts && !sent && (attempt == 0 || !abandoned(client));
+         ++attempt) {
         sent = os.send_with_timeout(client.server_window, client.exchange_message, client.atom,
                                     0, kSendTimeoutMs, &answer);
         if (!sent) {

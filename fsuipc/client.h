@@ -111,9 +111,9 @@ struct Client {
     // The Windows error behind the last failed open or exchange, taken on
     // the thread that failed; 0 when the failure had none (or after success).
     std::uint32_t windows_error = 0;
-    // Set from another thread when the program ends: an exchange makes no
-    // further attempt and sleeps no more, so a silent server holds the
-    // caller for at most the send under way. None: never abandoned.
+    // Set from another thread when the program ends: an exchange makes its
+    // first attempt only and sleeps no more, so a silent server holds the
+    // caller for one send's timeout an exchange. None: never abandoned.
     const std::atomic<bool>* abandon = nullptr;
 };
 

@@ -1,5 +1,7 @@
-// <windows.h> as every Windows-only source of this tree includes it: without
-// the rarely used parts, and without the min/max macros that break <algorithm>.
+// <windows.h> without the rarely used parts and without the min/max macros
+// that break <algorithm>, for the Windows sources that need nothing more
+// (the window's own sources include <windows.h> whole, for the shell's and
+// the common controls' parts).
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN

@@ -136,7 +136,7 @@ bool MainWindow::create(HINSTANCE instance, const char* class_name, const char* 
         return false;
     }
     // Without a thread for them the jobs run here, holding the window.
-    worker_.start(window, WM_JOB_DONE, app_.bridge);
+    job_thread_ = CreateThread(nullptr, 0, &MainWindow::job_thread, this, 0, nullptr);
     app::first_connection_check(app_, *this);
     return true;
 }
@@ -187,39 +187,61 @@ LRESULT MainWindow::fail(std::exception_ptr failure) {
 void MainWindow::stop() {
     end_jobs();
     app::stop_timers(app_, *this);
+    // Nothing of the icon comes back behind an error box: no re-add, no
+    // menu that could start anything.
+    stopped_ = true;
+    KillTimer(window_, kTrayIconRetryTimer);
     tray_.remove();
     EnableWindow(window_, FALSE);
 }
 
 void MainWindow::end_jobs() {
-    const bool running = worker_.running() && !worker_.ended();
-    worker_.end();
+    if (jobs_.ended()) {
+        return;
+    }
+    jobs_.end();
     app::JobResult last;
-    app::jobs_ended(app_, running && worker_.take_result(last) ? &last : nullptr);
+    bool taken = false;
+    if (job_thread_ != nullptr) {
+        WaitForSingleObject(job_thread_, INFINITE);
+        CloseHandle(job_thread_);
+        job_thread_ = nullptr;
+        taken = jobs_.take_result(last);
+    }
+    app::jobs_ended(app_, *this, taken ? &last : nullptr);
 }
 
 void MainWindow::start_job(app::Job job) {
-    if (worker_.ended()) {
+    if (jobs_.ended()) {
         return;  // the program ends: the bridge is no job's any more
     }
-    if (!worker_.running()) {
+    if (job_thread_ == nullptr) {
         app::job_done(app_, *this, app::run_job(app_.bridge, job));
         return;
     }
-    worker_.run(job);
+    jobs_.run(job);
+}
+
+app::JobResult MainWindow::run_job(void* self, app::Job job) {
+    return app::run_job(static_cast<MainWindow*>(self)->app_.bridge, job);
+}
+
+bool MainWindow::post_job_done(void* self) {
+    return PostMessageA(static_cast<MainWindow*>(self)->window_, WM_JOB_DONE, 0, 0) != FALSE;
+}
+
+DWORD WINAPI MainWindow::job_thread(void* self) {
+    static_cast<MainWindow*>(self)->jobs_.serve();
+    return 0;
 }
 
 // A job ended: the lifecycle goes on here, on the window's thread.
 LRESULT MainWindow::on_job_done(UINT, WPARAM, LPARAM) {
-    take_job_result();
-    return 0;
-}
-
-void MainWindow::take_job_result() {
     app::JobResult result;
-    if (!worker_.ended() && worker_.take_result(result)) {
+    if (!jobs_.ended() && jobs_.take_result(result)) {
         app::job_done(app_, *this, result);
     }
+    return 0;
 }
 
 void MainWindow::rethrow_failure() const {
@@ -323,12 +345,11 @@ LRESULT MainWindow::on_nc_destroy(UINT message, WPARAM wparam, LPARAM lparam) {
 
 LRESULT MainWindow::on_timer(UINT message, WPARAM wparam, LPARAM lparam) {
     if (wparam == kTrayIconRetryTimer) {
-        put_up_tray_icon();
+        if (!stopped_) {
+            put_up_tray_icon();
+        }
         return 0;
     }
-    // The last quiet cycle ended without a message of its own: this tick
-    // finds it done.
-    take_job_result();
     // Every other timer message drives the lifecycle, which tells the timers
     // apart.
     app::timer_message(app_, *this, static_cast<std::uintptr_t>(wparam));
@@ -368,7 +389,7 @@ LRESULT MainWindow::on_tray_notify(UINT, WPARAM, LPARAM lparam) {
 // Explorer started anew and knows no icon, or someone else sent the
 // message and the icon is still there.
 LRESULT MainWindow::on_taskbar_created(UINT, WPARAM, LPARAM) {
-    if (tray_wanted_) {
+    if (tray_wanted_ && !stopped_) {
         put_up_tray_icon();
     }
     return 0;
@@ -402,7 +423,9 @@ LRESULT MainWindow::show_from_tray() {
 }
 
 LRESULT MainWindow::show_tray_menu() {
-    tray_.show_menu();
+    if (!stopped_) {
+        tray_.show_menu();
+    }
     return 0;
 }
 
@@ -425,13 +448,7 @@ LRESULT MainWindow::close_window() {
 }
 
 LRESULT MainWindow::run_pressed() {
-    take_job_result();
     app::manual_reconnect(app_, *this);
-    // Deferred behind a job: its end is wanted here even when quiet. A job
-    // that ended meanwhile is taken now, which carries the press out.
-    if (app_.run_deferred && !worker_.ended() && !worker_.post_when_done()) {
-        take_job_result();
-    }
     return 0;
 }
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/lifecycle.h"
-#include "app/win32/job_worker.h"
+#include "app/job_hand_over.h"
 #include "app/win32/log_file.h"
 #include "app/win32/tray_icon.h"
 
@@ -139,9 +139,10 @@ private:
     // Windows ends the process.
     LRESULT end_session(UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT on_job_done(UINT message, WPARAM wparam, LPARAM lparam);
-    // The result of a job that ended meanwhile goes to the lifecycle before
-    // anything else that touches it.
-    void take_job_result();
+    // The job thread: the hand-over's runner and notify, and its body.
+    static app::JobResult run_job(void* self, app::Job job);
+    static bool post_job_done(void* self);
+    static DWORD WINAPI job_thread(void* self);
 
     LRESULT show_about_box();
     LRESULT close_window();
@@ -173,9 +174,14 @@ private:
     TrayIcon tray_;
     UINT taskbar_created_message_ = 0;
     bool shown_ = false;  // the lifecycle showed the window at least once
+    // stop() ran: an error box may be up, and nothing comes back behind it.
+    bool stopped_ = false;
     std::exception_ptr failure_;
-    // Last: its thread is joined before anything above goes.
-    JobWorker worker_;
+    // Last: its thread is joined before anything above goes. Without a
+    // thread (it could not be created) the jobs run on the window's thread.
+    app::JobHandOver jobs_{&MainWindow::run_job, this, &MainWindow::post_job_done, this,
+                           &app_.bridge.abandon};
+    HANDLE job_thread_ = nullptr;
 };
 
 }  // namespace corvane::win32

@@ -100,8 +100,21 @@ int run(Program& program, HINSTANCE instance, SingleInstance& single_instance) {
 
     const HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDC_CORVANE));
     MSG message = {};
-    // GetMessage's -1 counts as a message, as it always has here.
-    while (GetMessageA(&message, nullptr, 0, 0) != 0) {
+    for (;;) {
+        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0) {
+            break;
+        }
+        // -1: the loop itself failed (it does not, with a valid window);
+        // going on would spin, so the program ends as after a quit.
+        if (got == -1) {
+            char line[96];
+            std::snprintf(line, sizeof line, "the message loop failed; Windows error %lu",
+                          static_cast<unsigned long>(GetLastError()));
+            program.window.note_in_log_file(line);
+            message.wParam = 0;
+            break;
+        }
         // The accelerator goes to the window the key was meant for, so it
         // only opens the About box while the main window has the focus.
         if (TranslateAcceleratorA(message.hwnd, accelerators, &message) == 0) {

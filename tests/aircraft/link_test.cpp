@@ -214,7 +214,7 @@ TEST_F(AircraftLinkTest, PostTurnsFractionsIntoHundredthsAndTruncatesTheRest) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
         fake.posts.clear();
-        aircraft::post_command(link, fake, 1235, c.value);
+        EXPECT_EQ(aircraft::post_command(link, fake, 1235, c.value), aircraft::Post::Posted);
         ASSERT_EQ(fake.posts.size(), 1u);
         EXPECT_EQ(fake.posts[0].window, FakeOs::kFs98mainWindow);
         EXPECT_EQ(fake.posts[0].message, message);
@@ -229,7 +229,7 @@ TEST_F(AircraftLinkTest, PostTurnsFractionsIntoHundredthsAndTruncatesTheRest) {
 TEST_F(AircraftLinkTest, PostWithoutSimulatorWindowOrMessageDoesNothing) {
     fake.publish_aircraft();
     ASSERT_EQ(aircraft::open(link, fake, 0), 0);  // no "FS98MAIN" window
-    aircraft::post_command(link, fake, 1232, 10300.0);
+    EXPECT_EQ(aircraft::post_command(link, fake, 1232, 10300.0), aircraft::Post::NoSimulator);
     EXPECT_TRUE(fake.posts.empty());
     aircraft::close(link, fake);
 
@@ -240,7 +240,7 @@ TEST_F(AircraftLinkTest, PostWithoutSimulatorWindowOrMessageDoesNothing) {
     aircraft::Link l;
     ASSERT_EQ(aircraft::open(l, refusing, 0), 0);
     EXPECT_EQ(l.command_message, 0u);
-    aircraft::post_command(l, refusing, 1232, 10300.0);
+    EXPECT_EQ(aircraft::post_command(l, refusing, 1232, 10300.0), aircraft::Post::NoSimulator);
     EXPECT_TRUE(refusing.posts.empty());
     aircraft::close(l, refusing);
 }

@@ -949,16 +949,18 @@ TEST(State, ExitCostsOneAttemptAtMost) {
         start_bridging(w);
         w.tick();
         w.fake.server_silent = c == Silent;
-        w.app.exchange_in_flight = c == InFlight;
+        if (c == InFlight) {
+            w.app.phase = Phase::Cycling;
+        }
         if (c == LinkFailed) {
             w.app.link_status = fsuipc::kSendFailedWithError;
         }
         if (c == AbandonedButAnswered || c == AbandonedAndFailed) {
-            w.app.exchange_in_flight = true;
+            w.app.phase = Phase::Cycling;
             w.bridge.abandon.store(true);
             JobResult last;
             last.link_status = c == AbandonedButAnswered ? 0 : fsuipc::kSendFailedWithError;
-            jobs_ended(w.app, &last);
+            jobs_ended(w.app, w.shell, &last);
         }
         const std::size_t sends = w.fake.sends;
         end_of_process(w.app, w.shell);
