@@ -2,6 +2,7 @@
 # Builds and runs every test tier of Corvane on a Debian machine:
 #   native       unit tests (GoogleTest) against the in-process fake
 #   native-asan  the same under AddressSanitizer and UndefinedBehaviorSanitizer
+#   native-tsan  the job hand-over with real threads under ThreadSanitizer
 #   native-fuzz  libFuzzer targets (request areas, hostile servers, aircraft
 #                blocks, the whole core, settings text), each run for
 #                CORVANE_FUZZ_SECONDS (10 by default)
@@ -32,7 +33,7 @@ run_tier() {
 # Each fuzz target runs this many seconds here (longer runs: see the README).
 fuzz_seconds=${CORVANE_FUZZ_SECONDS:-10}
 
-for preset in native native-asan native-fuzz; do
+for preset in native native-asan native-tsan native-fuzz; do
   if [ "$preset" = native-fuzz ]; then
     run_tier "$preset" -DCORVANE_FUZZ_SECONDS="$fuzz_seconds"
   else

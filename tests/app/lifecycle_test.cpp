@@ -1008,6 +1008,189 @@ TEST(Jobs, NothingStartsDuringAJobAndRunIsCarriedOutOnceAfterIt) {
     EXPECT_TRUE(w.area_name_ends_with(":3")) << "one open per reconnect, no more";
 }
 
+// ---- the phases: what every event does in every phase -------------------------
+
+const char* const kPhaseNames[] = {"waiting", "loading", "bridging", "cycling",
+                                   "before attempt", "before reopen", "reopening", "halted"};
+static_assert(std::size(kPhaseNames) == kPhaseCount);
+
+// Brings a world (Retry=1, jobs held) into a phase by the ordinary road.
+void arrive(World& w, Phase phase) {
+    w.shell.hold_jobs = true;
+    w.simulator_up();
+    if (phase != Phase::Waiting) {
+        w.aircraft_up();
+    }
+    open_links(w.app);
+    first_connection_check(w.app, w.shell);  // waiting, or loading
+    if (phase != Phase::Waiting && phase != Phase::Loading) {
+        timer_message(w.app, w.shell, kWaitTimerId);  // bridging
+    }
+    switch (phase) {
+        case Phase::Cycling:
+            timer_message(w.app, w.shell, kBridgeTimerId);
+            break;
+        case Phase::BeforeAttempt:
+            w.aircraft_up(0);
+            timer_message(w.app, w.shell, kBridgeTimerId);
+            w.shell.run_held_job();
+            break;
+        case Phase::Reopening:
+        case Phase::BeforeReopen:
+            manual_reconnect(w.app, w.shell);
+            if (phase == Phase::Reopening) {
+                timer_message(w.app, w.shell, kWaitTimerId);
+            }
+            break;
+        case Phase::Halted:
+            stop_timers(w.app, w.shell);
+            break;
+        default:
+            break;
+    }
+    ASSERT_EQ(w.app.phase, phase) << kPhaseNames[static_cast<int>(phase)];
+    w.shell.calls.clear();
+    w.shell.notices.clear();
+}
+
+// The events as the window delivers them; a job's start shows as a call.
+void deliver(World& w, Event event) {
+    const std::size_t held = w.shell.held.size();
+    switch (event) {
+        case Event::Tick: timer_message(w.app, w.shell, kBridgeTimerId); break;
+        case Event::RetryTimer: timer_message(w.app, w.shell, kRetryTimerId); break;
+        case Event::WaitElapsed: timer_message(w.app, w.shell, kWaitTimerId); break;
+        case Event::Run: manual_reconnect(w.app, w.shell); break;
+        case Event::JobDone:
+            if (w.shell.held.empty()) {
+                job_done(w.app, w.shell, JobResult{});  // a stray result
+            } else {
+                w.shell.run_held_job();
+            }
+            break;
+    }
+    if (w.shell.held.size() > held || (event == Event::JobDone && !w.shell.held.empty())) {
+        w.shell.calls.push_back(w.shell.held.back() == Job::Cycle ? "job cycle" : "job reopen");
+    }
+}
+
+struct PhaseRow {
+    Phase phase;
+    std::vector<Event> events;
+    Calls calls;
+    Phase after;
+};
+
+// Every pair once, and the orders that matter inside a job: a tick that
+// came during a cycle starts the next at its end (one, however many came),
+// a "Run!" pressed meanwhile wins over it.
+TEST(Phases, EveryEventInEveryPhase) {
+    using E = Event;
+    using P = Phase;
+    const Calls reconnect = {"stop retry timer", kStop, kReconnecting, kWait1000};
+    const Calls bridging = {kOk, kShow, start_timer(20)};
+    const std::vector<PhaseRow> rows = {
+        {P::Waiting, {E::Tick}, {kNotOk, kStop, "stop retry timer", kShow, kAutoIn2, kWait2000},
+         P::BeforeAttempt},
+        {P::Waiting, {E::RetryTimer}, reconnect, P::BeforeReopen},
+        {P::Waiting, {E::WaitElapsed}, {}, P::Waiting},
+        {P::Waiting, {E::Run}, reconnect, P::BeforeReopen},
+        {P::Waiting, {E::JobDone}, {}, P::Waiting},
+        {P::Loading, {E::Tick}, {}, P::Loading},
+        {P::Loading, {E::RetryTimer}, {}, P::Loading},
+        {P::Loading, {E::WaitElapsed}, join({bridging, {kRepaint}}), P::Bridging},
+        {P::Loading, {E::Run}, {}, P::Loading},
+        {P::Loading, {E::JobDone}, {}, P::Loading},
+        {P::Bridging, {E::Tick}, {"job cycle"}, P::Cycling},
+        {P::Bridging, {E::RetryTimer}, {}, P::Bridging},
+        {P::Bridging, {E::WaitElapsed}, {}, P::Bridging},
+        {P::Bridging, {E::Run}, kReconnectStart, P::BeforeReopen},
+        {P::Bridging, {E::JobDone}, {}, P::Bridging},
+        {P::Cycling, {E::Tick}, {}, P::Cycling},
+        {P::Cycling, {E::RetryTimer}, {}, P::Cycling},
+        {P::Cycling, {E::WaitElapsed}, {}, P::Cycling},
+        {P::Cycling, {E::Run}, {}, P::Cycling},
+        {P::Cycling, {E::JobDone}, {}, P::Bridging},
+        {P::Cycling, {E::Tick, E::Tick, E::Tick, E::JobDone}, {"job cycle"}, P::Cycling},
+        {P::Cycling, {E::Tick, E::Run, E::Tick, E::JobDone}, kReconnectStart, P::BeforeReopen},
+        {P::BeforeAttempt, {E::Tick}, {}, P::BeforeAttempt},
+        {P::BeforeAttempt, {E::RetryTimer}, {}, P::BeforeAttempt},
+        {P::BeforeAttempt, {E::WaitElapsed}, kReconnectStart, P::BeforeReopen},
+        {P::BeforeAttempt, {E::Run}, {}, P::BeforeAttempt},
+        {P::BeforeAttempt, {E::JobDone}, {}, P::BeforeAttempt},
+        {P::BeforeReopen, {E::Tick}, {}, P::BeforeReopen},
+        {P::BeforeReopen, {E::RetryTimer}, {}, P::BeforeReopen},
+        {P::BeforeReopen, {E::WaitElapsed}, {"job reopen"}, P::Reopening},
+        {P::BeforeReopen, {E::Run}, {}, P::BeforeReopen},
+        {P::BeforeReopen, {E::JobDone}, {}, P::BeforeReopen},
+        {P::Reopening, {E::Tick}, {}, P::Reopening},
+        {P::Reopening, {E::RetryTimer}, {}, P::Reopening},
+        {P::Reopening, {E::WaitElapsed}, {}, P::Reopening},
+        {P::Reopening, {E::Run}, {}, P::Reopening},
+        {P::Reopening, {E::JobDone}, bridging, P::Bridging},
+        {P::Reopening, {E::Tick, E::Run, E::JobDone}, join({bridging, kReconnectStart}),
+         P::BeforeReopen},
+        {P::Halted, {E::Tick}, {}, P::Halted},
+        {P::Halted, {E::RetryTimer}, {}, P::Halted},
+        {P::Halted, {E::WaitElapsed}, {}, P::Halted},
+        {P::Halted, {E::Run}, {}, P::Halted},
+        {P::Halted, {E::JobDone}, {}, P::Halted},
+    };
+    bool covered[kPhaseCount][kEventCount] = {};
+    for (const PhaseRow& row : rows) {
+        SCOPED_TRACE(std::string(kPhaseNames[static_cast<int>(row.phase)]) + ", " +
+                     std::to_string(row.events.size()) + " events, first " +
+                     std::to_string(static_cast<int>(row.events.front())));
+        World w(settings_with(20, 0, 1));
+        arrive(w, row.phase);
+        for (const Event event : row.events) {
+            deliver(w, event);
+        }
+        expect_calls(w.shell.calls, row.calls);
+        EXPECT_EQ(w.app.phase, row.after) << kPhaseNames[static_cast<int>(w.app.phase)];
+        if (row.events.size() == 1) {
+            covered[static_cast<int>(row.phase)][static_cast<int>(row.events[0])] = true;
+        }
+    }
+    for (std::size_t p = 0; p < kPhaseCount; ++p) {
+        for (std::size_t e = 0; e < kEventCount; ++e) {
+            EXPECT_TRUE(covered[p][e]) << kPhaseNames[p] << ", event " << e << " has no row";
+        }
+    }
+}
+
+// Exit! while a cycle that posted a command is under way: the command word's
+// reset and the exit's state write still go out while the server answers,
+// so the command is posted once and nothing is left to replay.
+TEST(Jobs, AnAbandonedCycleFinishesWhatItSent) {
+    for (const bool answering : {true, false}) {
+        SCOPED_TRACE(answering ? "server answers" : "server silent");
+        World w;
+        w.bridge.state.enabled = true;
+        start_bridging(w);
+        w.tick();
+        w.fake.server.set_u16(0x9400, 1232);
+        w.shell.hold_jobs = true;
+        timer_step(w.app, w.shell);
+        w.fake.server_silent = !answering;
+        w.bridge.abandon.store(true);  // Exit! during the job
+        const std::size_t sends = w.fake.sends;
+        const std::size_t posts = w.fake.posts.size();
+        const JobResult last = run_job(w.bridge, w.shell.held.front());
+        jobs_ended(w.app, w.shell, &last);
+        end_of_process(w.app, w.shell);
+        if (answering) {
+            ASSERT_EQ(w.fake.posts.size() - posts, 1u);
+            EXPECT_EQ(w.fake.posts.back().wparam, 1232u);
+            EXPECT_EQ(w.fake.server.u16_at(0x9400), 0xFFFF) << "the command word was not reset";
+            EXPECT_EQ(w.fake.server.byte_at(bridge::kStateOffset), bridge::kStateExited);
+        } else {
+            EXPECT_EQ(w.fake.posts.size(), posts);
+            EXPECT_EQ(w.fake.sends - sends, 1u) << "one attempt, no retry, no exit write";
+        }
+    }
+}
+
 // The log file says why: the Windows error behind a failed exchange or open,
 // with advice for a refused access, also after the NOT OK of a cycle; a
 // refused post once per error in a bridging period, counted at its end.
