@@ -669,12 +669,20 @@
 #define CORVANE_HEARTBEAT                      0x942Au /* U8 heartbeat */
 #define CORVANE_HEARTBEAT_SIZE                 1u
 
-/* Little-endian loads from a copy of the block read at CORVANE_BLOCK_FIRST. */
+/* Little-endian loads from a copy of the block read at CORVANE_BLOCK_FIRST.
+   offset is the FSUIPC offset (CORVANE_ALTITUDE_DISPLAY, 0x943A), not its
+   place in the copy; one outside the block reads 0. */
 static inline uint8_t corvane_u8_at(const uint8_t *block, uint16_t offset) {
+    if (offset < CORVANE_BLOCK_FIRST || offset > CORVANE_BLOCK_LAST) {
+        return 0;
+    }
     return block[offset - CORVANE_BLOCK_FIRST];
 }
 
 static inline uint16_t corvane_u16_at(const uint8_t *block, uint16_t offset) {
+    if (offset < CORVANE_BLOCK_FIRST || offset >= CORVANE_BLOCK_LAST) {
+        return 0;
+    }
     return (uint16_t)(block[offset - CORVANE_BLOCK_FIRST] |
                       (uint16_t)((uint16_t)block[offset - CORVANE_BLOCK_FIRST + 1] << 8));
 }
@@ -736,21 +744,26 @@ static inline int corvane_command_free(uint16_t command_word) {
    CORVANE_STATE_BRIDGING and CORVANE_HEARTBEAT moved within CORVANE_LIVE_MS
    by your clock now_ms (milliseconds, wrapping). watch remembers the last
    heartbeat seen: start it zeroed. A Corvane that was killed or cut off
-   leaves CORVANE_STATE as it was, but its heartbeat stands still. */
+   leaves CORVANE_STATE as it was, but its heartbeat stands still: the first
+   reading only takes the heartbeat in, and Corvane is live once it moved. */
 typedef struct {
     int seen;
     uint8_t heartbeat;
     uint32_t since_ms;
+    int moved;
 } corvane_watch;
 
 static inline int corvane_live(corvane_watch *watch, uint8_t state, uint8_t heartbeat,
                                uint32_t now_ms) {
-    if (!watch->seen || watch->heartbeat != heartbeat) {
+    if (!watch->seen) {
         watch->seen = 1;
         watch->heartbeat = heartbeat;
+    } else if (watch->heartbeat != heartbeat) {
+        watch->heartbeat = heartbeat;
         watch->since_ms = now_ms;
+        watch->moved = 1;
     }
-    return state == CORVANE_STATE_BRIDGING &&
+    return watch->moved && state == CORVANE_STATE_BRIDGING &&
            (uint32_t)(now_ms - watch->since_ms) <= CORVANE_LIVE_MS;
 }
 

@@ -486,6 +486,10 @@ local s16_divisor = {
   [corvane.PANEL_94D8] = 1,
 }
 
+local function in_block(offset, size)
+  return type(offset) == "number" and offset >= 0x9400 and offset + size - 1 <= 0x94FB
+end
+
 -- A display value, or nil when the window is blank.
 function corvane.decode_display(raw)
   if raw == corvane.BLANK then
@@ -495,6 +499,9 @@ function corvane.decode_display(raw)
 end
 
 function corvane.display(offset)
+  if not in_block(offset, 2) then
+    return nil
+  end
   return corvane.decode_display(ipc.readUW(offset))
 end
 
@@ -534,6 +541,9 @@ function corvane.decode_panel(offset, raw)
 end
 
 function corvane.panel(offset)
+  if not in_block(offset, 1) then
+    return nil
+  end
   if s16_divisor[offset] == nil then
     return ipc.readUB(offset)
   end
@@ -595,13 +605,17 @@ end
 -- STATE_BRIDGING and HEARTBEAT moved within LIVE_MS. watch is your table
 -- that remembers the last heartbeat seen (start with {}), now_ms your clock
 -- in milliseconds. A Corvane that was killed or cut off leaves STATE as it
--- was, but its heartbeat stands still.
+-- was, but its heartbeat stands still: the first reading only takes the
+-- heartbeat in, and Corvane is live once it moved.
 function corvane.decode_live(watch, state, heartbeat, now_ms)
-  if watch.heartbeat ~= heartbeat then
+  if watch.heartbeat == nil then
+    watch.heartbeat = heartbeat
+  elseif watch.heartbeat ~= heartbeat then
     watch.heartbeat = heartbeat
     watch.since = now_ms
   end
-  return state == corvane.STATE_BRIDGING and now_ms - watch.since <= corvane.LIVE_MS
+  return state == corvane.STATE_BRIDGING and watch.since ~= nil and
+         now_ms - watch.since <= corvane.LIVE_MS
 end
 
 function corvane.live(watch)

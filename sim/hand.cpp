@@ -86,6 +86,27 @@ bool parse_digits(std::string_view text, int base, long& value) {
     return true;
 }
 
+// An offset's hex digits, into 32 bits: more is no offset (0x100009402 is
+// no 0x9402), and one outside the block is no name of the offset map.
+bool parse_offset(std::string_view digits, std::uint32_t& offset) {
+    std::uint64_t value = 0;
+    for (const char c : digits) {
+        if (std::isxdigit(static_cast<unsigned char>(c)) == 0 || value > UINT32_MAX) {
+            return false;
+        }
+        value = value * kHexBase +
+                static_cast<std::uint64_t>(std::isdigit(static_cast<unsigned char>(c)) != 0
+                                               ? c - '0'
+                                               : std::toupper(static_cast<unsigned char>(c)) -
+                                                     'A' + kDecimalBase);
+    }
+    if (digits.empty() || value > UINT32_MAX) {
+        return false;
+    }
+    offset = static_cast<std::uint32_t>(value);
+    return true;
+}
+
 // A whole decimal number, with a minus sign or none.
 bool parse_whole(std::string_view text, long& value) {
     const bool negative = !text.empty() && text.front() == '-';
@@ -171,17 +192,17 @@ const OffsetEntry* Hand::find(std::string_view name) const {
     const std::string key = upper(name);
     if (key.rfind("0X", 0) == 0) {
         const std::size_t colon = key.find(':');
-        long offset = 0;
         long bit = -1;
-        if (!parse_digits(std::string_view(key).substr(2, colon == std::string::npos ? key.npos
+        std::uint32_t offset = 0;
+        if (!parse_offset(std::string_view(key).substr(2, colon == std::string::npos ? key.npos
                                                                                      : colon - 2),
-                          kHexBase, offset) ||
+                          offset) ||
             (colon != std::string::npos &&
              !parse_digits(std::string_view(key).substr(colon + 1), kDecimalBase, bit))) {
             return nullptr;
         }
         const auto at = std::find_if(names_.begin(), names_.end(), [&](const OffsetEntry& e) {
-            return static_cast<long>(e.offset) == offset &&
+            return e.offset == offset &&
                    (bit < 0 ? e.kind != OffsetKind::AnnunciatorField
                             : e.kind == OffsetKind::AnnunciatorField && e.shift == bit);
         });
@@ -368,7 +389,10 @@ HandAnswer Hand::line(AircraftModel& aircraft, std::string_view text) {
     }
     const std::string verb = upper(next_word(text));
     if (verb == "QUIT") {
-        return {HandAnswer::Then::PrintThenQuit, "ok", 0};
+        // "quit now" may be a line meant for something else: nothing ends on it.
+        return text.empty() ? HandAnswer{HandAnswer::Then::PrintThenQuit, "ok", 0}
+                            : HandAnswer{HandAnswer::Then::Print,
+                                         "error quit takes nothing after it: quit", 0};
     }
     if (verb == "LIST") {
         return {HandAnswer::Then::Print, list(text), 0};

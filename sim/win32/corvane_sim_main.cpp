@@ -14,6 +14,7 @@
 //   corvane-sim --latency SECONDS   (see latency_probe.h)
 //   corvane-sim --help | --version
 #include <atomic>
+#include <memory>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -313,7 +314,11 @@ bool carry_out(HandReader& reader, corvane::sim::Hand& hand, const std::string& 
 }
 
 DWORD WINAPI read_hand_lines(void* param) {
-    HandReader& reader = *static_cast<HandReader*>(param);
+    // The thread holds the reader with main: it may still wait in ReadFile
+    // when main returns, and the process ends it there.
+    const std::unique_ptr<std::shared_ptr<HandReader>> held(
+        static_cast<std::shared_ptr<HandReader>*>(param));
+    HandReader& reader = **held;
     corvane::sim::Hand hand;
     std::string line;
     char bytes[kHandLineCapacity];
@@ -325,6 +330,10 @@ DWORD WINAPI read_hand_lines(void* param) {
                     line.push_back(bytes[i]);
                 }
                 continue;
+            }
+            // A line's own end ("\r\n" from Windows) counts toward no limit.
+            if (!line.empty() && line.back() == '\r') {
+                line.pop_back();
             }
             if (!carry_out(reader, hand, line)) {
                 return 0;
@@ -413,7 +422,8 @@ int main(int argc, char** argv) {
         windows += (windows.empty() ? "\"" : " and \"") + std::string(cls) + "\"";
     }
 
-    HandReader reader;
+    const auto shared_reader = std::make_shared<HandReader>();
+    HandReader& reader = *shared_reader;
     if (options.hand) {
         reader.input = options.hand_file.empty()
                            ? GetStdHandle(STD_INPUT_HANDLE)
@@ -459,8 +469,10 @@ int main(int argc, char** argv) {
                     "list, wait, quit)\n",
                     options.hand_file.empty() ? "standard input" : options.hand_file.c_str());
         reader.host = &host;
-        HANDLE thread = CreateThread(nullptr, 0, read_hand_lines, &reader, 0, nullptr);
+        auto* for_thread = new std::shared_ptr<HandReader>(shared_reader);
+        HANDLE thread = CreateThread(nullptr, 0, read_hand_lines, for_thread, 0, nullptr);
         if (thread == nullptr) {
+            delete for_thread;
             std::fprintf(stderr, "corvane-sim: could not start reading the lines\n");
             return kExitFailed;
         }

@@ -45,6 +45,10 @@ int main(void) {
            "x1000 row -200");
     expect(corvane_counter_add(corvane_u8_at(block, CORVANE_STEP_COUNTER_0), 9) == 3, "counter 250 + 9");
     expect(corvane_counter_add(3, -9) == 250, "counter 3 - 9");
+    /* A place in the copy instead of the FSUIPC offset reads nothing. */
+    expect(corvane_u16_at(block, 0x3A) == 0 && corvane_u8_at(block, 0x94FC) == 0 &&
+               corvane_u16_at(block, CORVANE_BLOCK_LAST) == 0,
+           "offsets outside the block read 0");
     expect(!corvane_command_free(0x7FFF) && corvane_command_free(0x8000),
            "command word free when negative");
     return failures == 0 ? 0 : 1;

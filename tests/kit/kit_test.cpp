@@ -108,7 +108,9 @@ for _, detents in ipairs({128, -128, 1000, 1.5, -0.5, 0.25}) do
 end
 print("refused", refused)
 print("untouched", ipc.readUB(corvane.KNOB_ALTITUDE))
+print("outside", tostring(corvane.display(0x3A)) .. tostring(corvane.panel(0x94FC)))
 )");
+    EXPECT_EQ(said["outside"], "nilnil") << "a reader took an offset outside the block";
     EXPECT_EQ(said["wrong"], "0");
     EXPECT_EQ(said["refused"], "6");
     EXPECT_EQ(said["untouched"], "0");
@@ -134,7 +136,7 @@ TEST(WiringKit, LiveWhileBridgingAndTheHeartbeatMoves) {
         bool live;
     };
     const Seen timeline[] = {
-        {1, 7, 1000, true},  {1, 8, 2000, true},   {1, 8, 5000, true},  {1, 8, 5001, false},
+        {1, 7, 1000, false}, {1, 8, 2000, true},   {1, 8, 5000, true},  {1, 8, 5001, false},
         {1, 9, 6000, true},  {2, 9, 6500, false},  {0, 9, 7000, false}, {1, 10, 0xFFFFFF00u, true},
         {1, 10, 100, true},  {1, 10, 3000, false},
     };
@@ -152,8 +154,10 @@ TEST(WiringKit, LiveWhileBridgingAndTheHeartbeatMoves) {
         }
     }
     script += "print(\"live\", said)\n";
-    // Without the wrapped row, the last reading is 2900 ms after the heartbeat moved.
-    EXPECT_EQ(run_lua(script)["live"], "111010011");
+    // The first reading is only a baseline: a killed Corvane's stale state
+    // and heartbeat never read as live. Without the wrapped row, the last
+    // reading is 2900 ms after the heartbeat moved.
+    EXPECT_EQ(run_lua(script)["live"], "011010011");
 }
 
 class WiringKitLua : public data_export::ExportTest {};

@@ -129,6 +129,10 @@ TEST_F(HandTest, AnswersSayWhatWentWrongAndWhatIsNear) {
                           "ANNUNCIATOR_9402_BIT0, ANNUNCIATOR_9402_BIT1, ANNUNCIATOR_9402_BIT2, "
                           "ANNUNCIATOR_9402_BIT3?"},
         {"show QQQQQQQQ", "error unknown name \"QQQQQQQQ\"; list shows the names"},
+        // Beyond 32 bits, or outside the block: no offset of it.
+        {"set 0x100009402 1", "error unknown name \"0x100009402\"; list shows the names"},
+        {"show 0x9500", "error unknown name \"0x9500\"; list shows the names"},
+        {"quit now", "error quit takes nothing after it: quit"},
         {"set KNOB_SPEED 1", "error KNOB_SPEED is written by a panel, not shown by the aircraft"},
         {"show state", "error STATE is written by Corvane, not shown by the aircraft"},
         {"set ALTITUDE_DISPLAY", "error set takes a name and a value: set NAME VALUE"},
