@@ -11,6 +11,8 @@ namespace {
 
 constexpr DWORD kGetTextTimeoutMs = 2000;
 constexpr DWORD kKillWaitMs = 10000;
+constexpr int kStartAttempts = 5;
+constexpr DWORD kStartRetryMs = 500;
 constexpr DWORD kCorvaneWindowMs = 20000;
 constexpr DWORD kCorvaneExitMs = 10000;
 constexpr std::size_t kFormatCapacity = 512;
@@ -397,9 +399,21 @@ bool AppProcess::launch(const std::string& program, const std::string& working_f
         startup.hStdError = output;
     }
     PROCESS_INFORMATION info = {};
-    const BOOL created = CreateProcessA(
-        nullptr, &command_line[0], nullptr, nullptr, redirected, 0, nullptr,
-        working_folder.empty() ? nullptr : working_folder.c_str(), &startup, &info);
+    // Wine's start of a process can fail on a loaded machine (its server
+    // busy, a resource briefly short): a few tries, each failure said.
+    BOOL created = FALSE;
+    for (int attempt = 1; attempt <= kStartAttempts && !created; ++attempt) {
+        created = CreateProcessA(nullptr, &command_line[0], nullptr, nullptr, redirected, 0,
+                                 nullptr, working_folder.empty() ? nullptr : working_folder.c_str(),
+                                 &startup, &info);
+        if (!created) {
+            std::printf("    CreateProcess of %s failed (try %d of %d): Windows error %lu\n",
+                        program.c_str(), attempt, kStartAttempts,
+                        static_cast<unsigned long>(GetLastError()));
+            std::fflush(stdout);
+            Sleep(kStartRetryMs);
+        }
+    }
     if (!created) {
         return false;
     }
