@@ -1008,6 +1008,35 @@ TEST(Jobs, NothingStartsDuringAJobAndRunIsCarriedOutOnceAfterIt) {
     EXPECT_TRUE(w.area_name_ends_with(":3")) << "one open per reconnect, no more";
 }
 
+// Refused posts over many Windows errors: one line for each of the first
+// eight, none for the rest, and every refusal in the count, the last job's
+// before the exit among them.
+TEST(Notices, RefusedPostsAreToldOncePerErrorAndAllCounted) {
+    World w;
+    start_bridging(w);
+    JobResult refused;
+    refused.failed_posts = 1;
+    for (std::uint32_t error = 1; error <= 10; ++error) {
+        refused.failed_post_error = error;
+        w.shell.hold_jobs = true;
+        timer_step(w.app, w.shell);
+        w.shell.held.clear();
+        job_done(w.app, w.shell, refused);
+    }
+    timer_step(w.app, w.shell);  // in flight when the program ends
+    refused.failed_posts = 2;
+    jobs_ended(w.app, w.shell, &refused);
+    end_of_process(w.app, w.shell);
+    const auto told = std::count_if(w.shell.notices.begin(), w.shell.notices.end(),
+                                    [](const std::string& line) {
+                                        return line.rfind("file a command could not be posted", 0) == 0;
+                                    });
+    EXPECT_EQ(told, 8);
+    EXPECT_NE(std::find(w.shell.notices.begin(), w.shell.notices.end(),
+                        "file 12 command posts failed since Status : OK"),
+              w.shell.notices.end());
+}
+
 // ---- the phases: what every event does in every phase -------------------------
 
 const char* const kPhaseNames[] = {"waiting", "loading", "bridging", "cycling",
