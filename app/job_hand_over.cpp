@@ -24,7 +24,17 @@ bool JobHandOver::take_result(JobResult& result) {
         return false;
     }
     result_ready_ = false;
+    result_wanted_ = false;
     result = result_;
+    return true;
+}
+
+bool JobHandOver::want_result() {
+    const std::lock_guard<std::mutex> guard(lock_);
+    if (result_ready_) {
+        return false;
+    }
+    result_wanted_ = true;
     return true;
 }
 
@@ -60,16 +70,17 @@ void JobHandOver::serve() {
         }
         const JobResult result = runner_(run_context_, job);
         bool stopping;
+        bool tell;
         {
             const std::lock_guard<std::mutex> guard(lock_);
             busy_ = false;
             result_ = result;
             result_ready_ = true;
             stopping = stopping_;
+            tell = result_wanted_ || tell_at_once(result);
         }
-        // Every result is told: the lifecycle decides what it means. Once
-        // ending, the window's thread takes the last one itself.
-        while (!stopping && !notify_(notify_context_)) {
+        // Once ending, the window's thread takes the last result itself.
+        while (tell && !stopping && !notify_(notify_context_)) {
             std::this_thread::sleep_for(std::chrono::milliseconds(kRenotifyMs));
             const std::lock_guard<std::mutex> guard(lock_);
             stopping = stopping_;

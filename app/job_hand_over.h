@@ -1,8 +1,10 @@
 // The hand-over between the window's thread and the job thread: one job
 // slot, one result slot, the end. Portable: the shell owns the thread and
-// runs serve() on it, and is told of every result through a notify call
-// (the Windows shell posts its done message there), so the same code runs
-// under test with real threads.
+// runs serve() on it, and is told of a result through a notify call (the
+// Windows shell posts its done message there), so the same code runs under
+// test with real threads. What is told at once is the lifecycle's word
+// (tell_at_once), or the window's wish (want_result); a quiet cycle's
+// result waits for the window's next tick, which costs no message.
 //
 // Nothing is allocated per job. While a job runs the job thread owns
 // whatever the runner touches (the whole bridge record); the lock's release
@@ -46,6 +48,9 @@ public:
     // The result of the job that ended, once; false while it runs or when
     // there is none. After end() and the join, the last one never taken.
     bool take_result(JobResult& result);
+    // The window waits for the job in flight: its end is told however quiet.
+    // False when it ended already and its result waits to be taken.
+    bool want_result();
     // The program ends: a job under way is abandoned (no further attempt,
     // no sleep, no reopen; its exchanges still run while the server answers
     // them), no job starts after it, and serve() returns once the job is
@@ -72,6 +77,7 @@ private:
     bool stopping_ = false;
     Job job_ = Job::Cycle;
     bool result_ready_ = false;
+    bool result_wanted_ = false;
     JobResult result_;
     // The window's thread alone.
     bool ended_ = false;

@@ -315,9 +315,16 @@ void tick(App& app, Shell& shell) {
     cycle_failed(app, shell);
 }
 
-void remember_tick(App& app, Shell&) { app.tick_pending = true; }
+// Both want the cycle's end at once, however quiet it was.
+void remember_tick(App& app, Shell& shell) {
+    app.tick_pending = true;
+    shell.want_job_result();
+}
 
-void defer_run(App& app, Shell&) { app.run_deferred = true; }
+void defer_run(App& app, Shell& shell) {
+    app.run_deferred = true;
+    shell.want_job_result();
+}
 
 void run_pressed(App& app, Shell& shell) {
     begin_reconnect(app, shell);
@@ -506,6 +513,11 @@ JobResult run_job(bridge::Bridge& bridge, Job job) {
     }
     result.windows_error = link_windows_error(bridge, result.link_status);
     return result;
+}
+
+bool tell_at_once(const JobResult& result) {
+    return result.job != Job::Cycle || result.link_status != kLinksUp ||
+           result.failed_posts != 0;
 }
 
 Handler transition(Phase phase, Event event) {

@@ -131,10 +131,19 @@ public:
     // a user behind a full-screen simulator, without taking the focus.
     virtual void notify_stop(const char* text) = 0;
     // Runs run_job(app.bridge, job) where it cannot hold the window, and
-    // later hands its result to job_done() on the window's thread. A shell
-    // may run it at once, job_done() included, before returning.
+    // later hands its result to job_done() on the window's thread: at once
+    // when tell_at_once() says so, else before its next timer message. A
+    // shell may run it at once, job_done() included, before returning.
     virtual void start_job(Job job) = 0;
+    // Something waits for the job in flight (a tick, a "Run!"): its result
+    // is wanted as soon as it ends, however quiet. Nothing for a shell that
+    // runs jobs at once.
+    virtual void want_job_result() {}
 };
+
+// Whether a job's result must reach the window's thread at once: all but a
+// quiet cycle (links up, nothing refused), which waits for the next tick.
+bool tell_at_once(const JobResult& result);
 
 // ---- the lifecycle ----------------------------------------------------------
 

@@ -235,13 +235,24 @@ DWORD WINAPI MainWindow::job_thread(void* self) {
     return 0;
 }
 
+void MainWindow::want_job_result() {
+    // Ended quietly already: its result is taken at the done message.
+    if (job_thread_ != nullptr && !jobs_.want_result()) {
+        PostMessageA(window_, WM_JOB_DONE, 0, 0);
+    }
+}
+
 // A job ended: the lifecycle goes on here, on the window's thread.
 LRESULT MainWindow::on_job_done(UINT, WPARAM, LPARAM) {
+    take_job_result();
+    return 0;
+}
+
+void MainWindow::take_job_result() {
     app::JobResult result;
     if (!jobs_.ended() && jobs_.take_result(result)) {
         app::job_done(app_, *this, result);
     }
-    return 0;
 }
 
 void MainWindow::rethrow_failure() const {
@@ -350,6 +361,9 @@ LRESULT MainWindow::on_timer(UINT message, WPARAM wparam, LPARAM lparam) {
         }
         return 0;
     }
+    // The last quiet cycle ended without a message of its own: this tick
+    // finds it done.
+    take_job_result();
     // Every other timer message drives the lifecycle, which tells the timers
     // apart.
     app::timer_message(app_, *this, static_cast<std::uintptr_t>(wparam));

@@ -79,6 +79,7 @@ public:
     void show_state(app::BridgeState state) override;
     void notify_stop(const char* text) override;
     void start_job(app::Job job) override;
+    void want_job_result() override;
 
 private:
     using MessageHandler = LRESULT (MainWindow::*)(UINT, WPARAM, LPARAM);
@@ -139,6 +140,9 @@ private:
     // Windows ends the process.
     LRESULT end_session(UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT on_job_done(UINT message, WPARAM wparam, LPARAM lparam);
+    // A result that waits goes to the lifecycle before anything else that
+    // touches it.
+    void take_job_result();
     // The job thread: the hand-over's runner and notify, and its body.
     static app::JobResult run_job(void* self, app::Job job);
     static bool post_job_done(void* self);
