@@ -29,9 +29,11 @@ int minimised_show_mode(const App& app) {
 
 // The offset server answered the last exchange: only the aircraft may be
 // missing or not ready.
-bool server_answered(std::int32_t link_status) {
-    return link_status == kLinksUp || link_status == kAircraftDataNotValid ||
-           link_status == kAircraftNotAvailable;
+bool server_answered(const LinkOutcome& link) { return link.failed != LinkSide::Fsuipc; }
+
+void set_link(App& app, const LinkOutcome& link) {
+    app.link = link;
+    app.link_status = link_status_of(link);
 }
 
 struct ErrorMeaning {
@@ -72,9 +74,9 @@ void note_with_windows_error(Shell& shell, char (&line)[192], std::uint32_t erro
 // FSUIPC's result code and the Windows error behind it, for the log file.
 void note_link_code(App& app, Shell& shell) {
     char line[192];
-    std::snprintf(line, sizeof line, "code %d: %s", static_cast<int>(app.link_status),
-                  fsuipc::result_meaning(app.link_status));
-    note_with_windows_error(shell, line, app.windows_error);
+    std::snprintf(line, sizeof line, "code %d: %s", static_cast<int>(app.link.code),
+                  fsuipc::result_meaning(app.link.code));
+    note_with_windows_error(shell, line, app.link.windows_error);
 }
 
 // A refused post is recorded once per Windows error in a bridging period;
@@ -236,8 +238,7 @@ void bridge_starts(App& app, Shell& shell) {
 // The outcome of opening the links when the bridge cannot start. FSUIPC's
 // result code goes to the log file, for whoever is asked for help.
 void report_not_ready(App& app, Shell& shell) {
-    const bool fsuipc_up =
-        app.link_status == kLinksUp || app.link_status == kAircraftNotAvailable;
+    const bool fsuipc_up = app.link.failed != LinkSide::Fsuipc;
     log(app, shell, fsuipc_up ? Status::IflyNotOk : Status::FsuipcNotOk);
     if (!fsuipc_up) {
         note_link_code(app, shell);
@@ -267,12 +268,12 @@ void end_automatic(App& app) {
 // automatic attempt that failed, the next attempt or the end of trying.
 void reopened(App& app, Shell& shell, bool data_valid) {
     app.phase = Phase::Waiting;
-    if (app.link_status == kLinksUp && data_valid) {
+    if (app.link.failed == LinkSide::None && data_valid) {
         bridge_starts(app, shell);
     } else {
         report_not_ready(app, shell);
     }
-    if (!app.automatic || app.link_status == kLinksUp) {
+    if (!app.automatic || app.link.failed == LinkSide::None) {
         end_automatic(app);
         return;
     }
@@ -289,7 +290,7 @@ void reopened(App& app, Shell& shell, bool data_valid) {
 // and the automatic reconnect.
 void cycle_failed(App& app, Shell& shell) {
     log(app, shell, Status::NotOk);
-    if (!server_answered(app.link_status)) {
+    if (!server_answered(app.link)) {
         note_link_code(app, shell);
     }
     automatic_reconnect(app, shell);
@@ -373,17 +374,14 @@ void after_job(App& app, Shell& shell) {
     }
 }
 
-void take_result(App& app) {
-    app.link_status = app.result.link_status;
-    app.windows_error = app.result.windows_error;
-}
+void take_result(App& app) { set_link(app, app.result.link); }
 
 // An exchange error is only kept: the next tick reconnects.
 void cycle_done(App& app, Shell& shell) {
     app.phase = resting_phase(app);
     take_result(app);
     note_failed_posts(app, shell, app.result);
-    if (app.link_status == kAircraftDataNotValid) {
+    if (app.link.failed == LinkSide::Aircraft) {
         cycle_failed(app, shell);
     }
     after_job(app, shell);
@@ -442,17 +440,33 @@ bool data_valid(bridge::Bridge& b) {
     return aircraft::data_valid_field(b.blocks) == kDataValid;
 }
 
-// The Windows error behind a link status that is an FSUIPC error.
-std::uint32_t link_windows_error(const bridge::Bridge& b, std::int32_t link_status) {
-    return server_answered(link_status) ? 0 : b.client.windows_error;
+// What opening the links gave: 100 is the aircraft's, any other failure
+// the client's (its 1 is "already open").
+LinkOutcome opened(const bridge::Bridge& b, std::int32_t code) {
+    if (code == kLinksUp) {
+        return {};
+    }
+    if (code == kAircraftNotAvailable) {
+        return {LinkSide::Aircraft, code, 0};
+    }
+    return {LinkSide::Fsuipc, code, b.client.windows_error};
+}
+
+// What a cycle gave: 1 is the aircraft's (an exchange never gives it), any
+// other failure the last exchange's.
+LinkOutcome cycled(const bridge::Bridge& b, std::int32_t code) {
+    if (code == kLinksUp) {
+        return {};
+    }
+    if (code == kAircraftDataNotValid) {
+        return {LinkSide::Aircraft, code, 0};
+    }
+    return {LinkSide::Fsuipc, code, b.client.windows_error};
 }
 
 }  // namespace
 
-void open_links(App& app) {
-    app.link_status = bridge::open_links(app.bridge);
-    app.windows_error = link_windows_error(app.bridge, app.link_status);
-}
+void open_links(App& app) { set_link(app, opened(app.bridge, bridge::open_links(app.bridge))); }
 
 void close_links(App& app) { bridge::close_links(app.bridge); }
 
@@ -468,7 +482,7 @@ void end_of_process(App& app, Shell& shell) {
     note_ticks(app, shell, app.run_ticks, "tick since start");
     // The last word to the panels, when the offset server answered last time
     // and no exchange holds the request area or was abandoned at the end.
-    if (server_answered(app.link_status) && !area_held && !app.bridge.abandon.load()) {
+    if (server_answered(app.link) && !area_held && !app.bridge.abandon.load()) {
         bridge::write_exit_state(app.bridge);
     }
     close_links(app);
@@ -493,16 +507,16 @@ JobResult run_job(bridge::Bridge& bridge, Job job) {
     if (job == Job::Reopen) {
         bridge::close_links(bridge);
         // The program ends: the links stay closed.
-        result.link_status =
-            bridge.abandon.load() ? fsuipc::kNotOpen : bridge::open_links(bridge);
-        result.data_valid = result.link_status == kLinksUp && data_valid(bridge);
-        if (result.link_status == kAircraftNotAvailable ||
-            (result.link_status == kLinksUp && !result.data_valid)) {
+        result.link = bridge.abandon.load() ? LinkOutcome{LinkSide::Fsuipc, fsuipc::kNotOpen, 0}
+                                            : opened(bridge, bridge::open_links(bridge));
+        result.data_valid = result.link.failed == LinkSide::None && data_valid(bridge);
+        if (result.link.failed == LinkSide::Aircraft ||
+            (result.link.failed == LinkSide::None && !result.data_valid)) {
             bridge::write_stopped_state(bridge);
         }
     } else {
-        result.link_status = bridge::run_cycle(bridge);
-        if (result.link_status == kAircraftDataNotValid) {
+        result.link = cycled(bridge, bridge::run_cycle(bridge));
+        if (result.link.failed == LinkSide::Aircraft) {
             bridge::write_stopped_state(bridge);
         }
         bridge::CommandState& commands = bridge.commands;
@@ -511,12 +525,11 @@ JobResult run_job(bridge::Bridge& bridge, Job job) {
         commands.failed_posts = 0;
         commands.failed_post_error = 0;
     }
-    result.windows_error = link_windows_error(bridge, result.link_status);
     return result;
 }
 
 bool tell_at_once(const JobResult& result) {
-    return result.job != Job::Cycle || result.link_status != kLinksUp ||
+    return result.job != Job::Cycle || result.link.failed != LinkSide::None ||
            result.failed_posts != 0;
 }
 
@@ -554,9 +567,9 @@ void jobs_ended(App& app, Shell& shell, const JobResult* last) {
     app.run_deferred = false;
     app.tick_pending = false;
     if (last != nullptr) {
-        app.link_status = last->link_status;
+        set_link(app, last->link);
         note_failed_posts(app, shell, *last);
-        if (server_answered(last->link_status)) {
+        if (server_answered(last->link)) {
             app.bridge.abandon.store(false);
         }
     }

@@ -83,6 +83,34 @@ enum class BridgeState : std::uint8_t {
     Stopped,   // only "Run!" brings the bridge back
 };
 
+// ---- the links' outcome -------------------------------------------------------
+
+// Link status values besides the FSUIPC error codes.
+constexpr std::int32_t kLinksUp = 0;
+constexpr std::int32_t kAircraftDataNotValid = bridge::kAircraftDataMissing;
+constexpr std::int32_t kAircraftNotAvailable = aircraft::kNotAvailable;
+
+// Which link an outcome failed on. The codes of the two overlap (the
+// aircraft's 1 is also the client's "already open"): the side says which
+// one is meant.
+enum class LinkSide : std::uint8_t {
+    None,      // both links up
+    Fsuipc,    // the client's open or exchange failed: code is its result code
+    Aircraft,  // kAircraftNotAvailable (no blocks) or kAircraftDataNotValid
+};
+
+struct LinkOutcome {
+    LinkSide failed = LinkSide::None;
+    std::int32_t code = kLinksUp;
+    std::uint32_t windows_error = 0;  // behind an FSUIPC failure, when it had one
+};
+
+// The program-wide link status as the status lines and the timer step read
+// it: 0, 100, 1, or the FSUIPC error code.
+constexpr std::int32_t link_status_of(const LinkOutcome& outcome) {
+    return outcome.failed == LinkSide::None ? kLinksUp : outcome.code;
+}
+
 // ---- jobs ---------------------------------------------------------------------
 
 // The work that may wait for the offset server.
@@ -95,9 +123,8 @@ enum class Job : std::uint8_t {
 // needs from the bridge record it must not touch meanwhile.
 struct JobResult {
     Job job = Job::Cycle;
-    std::int32_t link_status = 0;
+    LinkOutcome link;
     bool data_valid = false;            // Reopen: the data-valid test after the open
-    std::uint32_t windows_error = 0;    // behind a failed open or exchange
     std::uint32_t failed_posts = 0;     // Cycle: posts the system refused
     std::uint32_t failed_post_error = 0;
 };
@@ -147,10 +174,6 @@ bool tell_at_once(const JobResult& result);
 
 // ---- the lifecycle ----------------------------------------------------------
 
-// Link status values besides the FSUIPC error codes.
-constexpr std::int32_t kLinksUp = 0;
-constexpr std::int32_t kAircraftDataNotValid = bridge::kAircraftDataMissing;
-constexpr std::int32_t kAircraftNotAvailable = aircraft::kNotAvailable;
 
 // The connection checks accept only this value of the SDK1 data-valid field,
 // although a running bridge cycle goes on with any non-zero one.
@@ -213,8 +236,8 @@ struct App {
     // The reconnect under way is an attempt of the automatic one, and which.
     bool automatic = false;
     int attempt = 0;
-    // The Windows error behind the link status, when it is an FSUIPC error.
-    std::uint32_t windows_error = 0;
+    // The outcome behind link_status, which is always link_status_of(link).
+    LinkOutcome link;
     // "Run!" was pressed while a job was in flight: it is carried out, once,
     // when the job ends.
     bool run_deferred = false;

@@ -64,14 +64,16 @@ struct Work {
         auto& w = *static_cast<Work*>(self);
         JobResult result;
         result.job = job;
-        result.windows_error = static_cast<std::uint32_t>(++w.runs);  // the job's number
-        result.link_status = w.runs % kQuietEvery == 0 ? kLinksUp : 1;
+        result.failed_post_error = static_cast<std::uint32_t>(++w.runs);  // the job's number
+        if (w.runs % kQuietEvery != 0) {
+            result.link = {LinkSide::Fsuipc, 12, 0};
+        }
         if (w.hold_until_abandoned) {
             w.holding.store(true);
             while (!w.abandon.load()) {
                 std::this_thread::yield();
             }
-            result.link_status = -1;
+            result.link = {LinkSide::Fsuipc, -1, 0};
         }
         return result;
     }
@@ -104,9 +106,9 @@ TEST(JobHandOver, EveryResultIsTakenOnceAndToldWhenItMatters) {
                 std::this_thread::yield();
             }
         }
-        EXPECT_EQ(result.windows_error, static_cast<std::uint32_t>(i));
+        EXPECT_EQ(result.failed_post_error, static_cast<std::uint32_t>(i));
         EXPECT_FALSE(jobs.take_result(result)) << "a result taken twice";
-        work.last_link_status = result.link_status;  // the window's turn
+        work.last_link_status = result.link.code;  // the window's turn
     }
     jobs.end();
     thread.join();
@@ -132,7 +134,7 @@ TEST(JobHandOver, EndAbandonsTheJobUnderWayAndKeepsItsResult) {
     EXPECT_TRUE(work.abandon.load());
     JobResult last;
     ASSERT_TRUE(jobs.take_result(last));
-    EXPECT_EQ(last.link_status, -1);
+    EXPECT_EQ(last.link.code, -1);
     EXPECT_EQ(window.posts, 0) << "once ending, the window takes the last result itself";
     jobs.run(Job::Reopen);
     EXPECT_EQ(work.runs, 1);

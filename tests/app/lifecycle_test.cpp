@@ -953,13 +953,16 @@ TEST(State, ExitCostsOneAttemptAtMost) {
             w.app.phase = Phase::Cycling;
         }
         if (c == LinkFailed) {
+            w.app.link = {LinkSide::Fsuipc, fsuipc::kSendFailedWithError, 0};
             w.app.link_status = fsuipc::kSendFailedWithError;
         }
         if (c == AbandonedButAnswered || c == AbandonedAndFailed) {
             w.app.phase = Phase::Cycling;
             w.bridge.abandon.store(true);
             JobResult last;
-            last.link_status = c == AbandonedButAnswered ? 0 : fsuipc::kSendFailedWithError;
+            if (c == AbandonedAndFailed) {
+                last.link = {LinkSide::Fsuipc, fsuipc::kSendFailedWithError, 0};
+            }
             jobs_ended(w.app, w.shell, &last);
         }
         const std::size_t sends = w.fake.sends;
