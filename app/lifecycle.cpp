@@ -440,28 +440,25 @@ bool data_valid(bridge::Bridge& b) {
     return aircraft::data_valid_field(b.blocks) == kDataValid;
 }
 
-// What opening the links gave: 100 is the aircraft's, any other failure
-// the client's (its 1 is "already open").
-LinkOutcome opened(const bridge::Bridge& b, std::int32_t code) {
+// What a bridge call gave, by the one code of the aircraft's it can give:
+// opening the links 100 (any other failure the client's, whose 1 is
+// "already open"), a cycle 1 (an exchange never gives it).
+LinkOutcome outcome(const bridge::Bridge& b, std::int32_t code, std::int32_t aircraft_code) {
     if (code == kLinksUp) {
         return {};
     }
-    if (code == kAircraftNotAvailable) {
+    if (code == aircraft_code) {
         return {LinkSide::Aircraft, code, 0};
     }
     return {LinkSide::Fsuipc, code, b.client.windows_error};
 }
 
-// What a cycle gave: 1 is the aircraft's (an exchange never gives it), any
-// other failure the last exchange's.
+LinkOutcome opened(const bridge::Bridge& b, std::int32_t code) {
+    return outcome(b, code, kAircraftNotAvailable);
+}
+
 LinkOutcome cycled(const bridge::Bridge& b, std::int32_t code) {
-    if (code == kLinksUp) {
-        return {};
-    }
-    if (code == kAircraftDataNotValid) {
-        return {LinkSide::Aircraft, code, 0};
-    }
-    return {LinkSide::Fsuipc, code, b.client.windows_error};
+    return outcome(b, code, kAircraftDataNotValid);
 }
 
 }  // namespace
