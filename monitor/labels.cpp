@@ -243,6 +243,25 @@ const std::string& Labels::of_field(int f) const {
     return field_text[static_cast<std::size_t>(f)];
 }
 
+const std::string* Labels::command_name(std::int32_t code) const {
+    for (const Command& c : commands) {
+        if (c.code == code) {
+            return &c.name;
+        }
+    }
+    return nullptr;
+}
+
+bool Labels::command_code(const std::string& name, std::int32_t& code) const {
+    for (const Command& c : commands) {
+        if (c.name == name) {
+            code = c.code;
+            return true;
+        }
+    }
+    return false;
+}
+
 bool parse_labels(const std::string& csv, Labels& labels, std::string& error) {
     Labels result;
     std::vector<bool> is_start(kBlockSize, false);

@@ -39,6 +39,9 @@ struct Labels {
 
     const std::string& of(std::uint32_t offset) const;
     const std::string& of_field(int f) const;
+    // The command's name, or nullptr; the code of a name (exact case), or false.
+    const std::string* command_name(std::int32_t code) const;
+    bool command_code(const std::string& name, std::int32_t& code) const;
 };
 
 // Reads the labels from the contents of a CSV file. False with a one-line

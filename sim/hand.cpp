@@ -189,7 +189,29 @@ const OffsetEntry* Hand::find(std::string_view name) const {
     }
     const auto at = std::find_if(names_.begin(), names_.end(),
                                  [&](const OffsetEntry& e) { return e.symbol == key; });
-    return at == names_.end() ? nullptr : &*at;
+    if (at != names_.end()) {
+        return &*at;
+    }
+    for (const auto& [name, entry] : header_names_) {
+        if (name == key) {
+            return &names_[entry];
+        }
+    }
+    return nullptr;
+}
+
+void Hand::use_names(const std::vector<HandName>& names) {
+    header_names_.clear();
+    for (const HandName& n : names) {
+        for (std::size_t i = 0; i < names_.size(); ++i) {
+            const OffsetEntry& e = names_[i];
+            const bool field = e.kind == OffsetKind::AnnunciatorField;
+            if (e.offset == n.offset && (n.mask == 0 ? !field : field && e.mask == n.mask)) {
+                header_names_.emplace_back(upper(n.name), i);
+                break;
+            }
+        }
+    }
 }
 
 std::string Hand::suggestions(std::string_view name) const {

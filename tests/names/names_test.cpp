@@ -14,6 +14,8 @@
 #include "monitor/labels.h"
 #include "names/header.h"
 #include "names/naming.h"
+#include "sim/aircraft_model.h"
+#include "sim/hand.h"
 #include "tests/names/sdk_writer.h"
 
 namespace corvane::names {
@@ -219,6 +221,45 @@ TEST(NamesTest, NamesCsvReadsBackThroughTheLabelsReader) {
         EXPECT_EQ(labels.commands[i].code, naming.commands[i].code);
         EXPECT_EQ(labels.commands[i].name, naming.commands[i].name);
     }
+}
+
+// The hand console takes every header name the file gives wherever it takes
+// the kit's name: the same line with either answers alike, but for the name.
+TEST(NamesTest, TheHandTakesEveryHeaderNameAsTheKitsName) {
+    const Header h = read_ok(write_sdk_header(0).text);
+    Naming naming;
+    std::string error;
+    ASSERT_TRUE(name_block(h, "t.h", Choice{}, naming, error)) << error;
+    monitor::Labels labels;
+    ASSERT_TRUE(monitor::parse_labels(names_csv(naming, "t.h"), labels, error)) << error;
+    std::vector<sim::HandName> names;
+    for (const NamedRow& row : naming.rows) {
+        names.push_back({row.label, row.offset, row.mask});
+    }
+    std::vector<unsigned char> sdk1(5000), sdk2(7000);
+    sim::AircraftModel aircraft(sdk1.data(), sdk2.data());
+    sim::Hand kit;
+    sim::Hand named;
+    named.use_names(names);
+    std::set<std::string> seen;
+    int compared = 0;
+    for (const bridge::OffsetEntry& e : bridge::offset_map_rows()) {
+        for (const NamedRow& row : naming.rows) {
+            const bool same = row.offset == e.offset &&
+                              (row.mask == 0 ? e.kind != bridge::OffsetKind::AnnunciatorField : row.mask == e.mask);
+            if (!same || !seen.insert(row.label).second || row.label.find(' ') != std::string::npos) {
+                continue;  // a name given twice goes to its first row; "A / B" is no word
+            }
+            const std::string value = e.kind == bridge::OffsetKind::AnnunciatorField ? "1" : "7";
+            const std::string by_kit = kit.line(aircraft, "set " + e.symbol + " " + value).text;
+            const std::string by_name = named.line(aircraft, "set " + row.label + " " + value).text;
+            EXPECT_EQ(by_name, by_kit) << row.label;
+            EXPECT_EQ(by_name.rfind("ok", 0), 0u) << by_name;
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 300);
+    EXPECT_EQ(kit.line(aircraft, "set " + naming.rows[1].label + " 1").text.rfind("error unknown name", 0), 0u);
 }
 
 // ---- refusals: the line named, nothing named
