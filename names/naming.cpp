@@ -131,8 +131,9 @@ struct Namer {
     }
 };
 
-// A display's digits: one array's elements by the array's name ("DIGITS" for
-// all of it, "DIGITS[1..3]" for a run), other fields one by one.
+// A display's digits or an annunciator byte's fields: one array's elements
+// by the array's name ("DIGITS" for all of it, "DIGITS[1..3]" for a run),
+// other fields one by one, "A / B / C".
 std::string digits_label(const std::vector<Location>& digits) {
     bool one_array = !digits.empty() && !digits[0].array.empty();
     for (std::size_t j = 1; j < digits.size() && one_array; ++j) {
@@ -164,6 +165,7 @@ bool name_rows(Namer& n, std::vector<NamedRow>& rows) {
                 const AnnunciatorRow& a = kAnnunciatorRows[static_cast<std::size_t>(e.index)];
                 row.annunciator_byte = true;
                 row.source = kBlockNames[a.block];
+                std::vector<Location> fields;
                 for (int column = 0; column < kAnnunciatorWeights; ++column) {
                     if (a.field[column] == kNoField) {
                         continue;
@@ -171,9 +173,10 @@ bool name_rows(Namer& n, std::vector<NamedRow>& rows) {
                     if (!n.name(a.block, a.field[column], kIntegerFieldSize, e.symbol, at)) {
                         return false;
                     }
-                    row.label += (row.label.empty() ? "" : kByteSeparator) + at.name;
+                    fields.push_back(at);
                     row.source += format("%s0x%04X", row.source.size() == 4 ? " " : ", ", a.field[column]);
                 }
+                row.label = digits_label(fields);
                 break;
             }
             case OffsetKind::AnnunciatorField: {

@@ -175,7 +175,9 @@ TEST(NamesTest, EverySourceFieldOfTheBlockIsNamedByTheHeader) {
                     if (!row.annunciator_byte) {
                         EXPECT_EQ(row.label, expected) << row.source;
                     } else {
-                        EXPECT_NE(row.label.find(expected), std::string::npos) << row.source;
+                        // A byte's fields, each or as one array's run.
+                        EXPECT_NE(row.label.find(expected.substr(0, expected.rfind('['))), std::string::npos)
+                            << row.label << " for " << row.source;
                     }
                 } else {
                     // A window's digits: one array by its name, or each field.
