@@ -131,9 +131,9 @@ int main(int argc, char** argv) {
     for (const NamedRow& row : naming.rows) {
         fields += row.mask != 0 ? 1 : 0;
     }
-    std::printf("SDK1 %s, SDK2 %s: %zu offsets, %zu annunciator fields, %zu commands\n",
-                naming.sdk1.c_str(), naming.sdk2.c_str(), naming.rows.size() - fields, fields,
-                naming.commands.size());
+    std::printf("SDK1 %s, SDK2 %s: %u offsets, %u annunciator fields, %u commands\n",
+                naming.sdk1.c_str(), naming.sdk2.c_str(), static_cast<unsigned>(naming.rows.size() - fields),
+                static_cast<unsigned>(fields), static_cast<unsigned>(naming.commands.size()));
     for (const auto& file : files) {
         std::printf("wrote %s\n", file.first.u8string().c_str());
     }

@@ -51,9 +51,10 @@ bool pick(const Header& h, const std::string& file, const std::string& wanted, i
         }
         const Record& r = h.records[static_cast<std::size_t>(chosen)];
         if (r.size < size) {
-            error = format("%s: %s is %llu bytes, smaller than the %zu bytes of %s",
+            error = format("%s: %s is %llu bytes, smaller than the %u bytes of %s",
                            at_line(file, r.line).c_str(), wanted.c_str(),
-                           static_cast<unsigned long long>(r.size), size, kBlockNames[block]);
+                           static_cast<unsigned long long>(r.size), static_cast<unsigned>(size),
+                           kBlockNames[block]);
             return false;
         }
         return true;
@@ -73,11 +74,12 @@ bool pick(const Header& h, const std::string& file, const std::string& wanted, i
         }
         if (chosen >= 0) {
             const Record& first = h.records[static_cast<std::size_t>(chosen)];
-            error = format("%s: both %s (line %d, %llu bytes) and %s (%llu bytes) cover the %zu "
+            error = format("%s: both %s (line %d, %llu bytes) and %s (%llu bytes) cover the %u "
                            "bytes of %s; name one with %s",
                            at_line(file, r.line).c_str(), first.name.c_str(), first.line,
                            static_cast<unsigned long long>(first.size), r.name.c_str(),
-                           static_cast<unsigned long long>(r.size), size, kBlockNames[block], option);
+                           static_cast<unsigned long long>(r.size), static_cast<unsigned>(size), kBlockNames[block],
+                           option);
             return false;
         }
         chosen = static_cast<int>(i);
