@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace corvane::names {
@@ -169,8 +170,8 @@ std::vector<Line> lex(const std::string& text) {
             token.kind = Tok::Punct;
             token.text = std::string(1, c);
             for (const char* p : kLongPuncts) {
-                const std::size_t len = std::char_traits<char>::length(p);
-                if (text.compare(i, len, p) == 0) {
+                if (p[0] == c && i + 1 < n && p[1] == text[i + 1] &&
+                    (p[2] == '\0' || (i + 2 < n && p[2] == text[i + 2]))) {
                     token.text = p;
                     break;
                 }
@@ -451,13 +452,18 @@ public:
         }
     }
 
-    Preprocessed run(const std::vector<Line>& lines) {
+    Preprocessed run(std::vector<Line> lines) {
+        std::size_t total = 0;
         for (const Line& line : lines) {
+            total += line.directive ? 0 : line.tokens.size();
+        }
+        out_.tokens.reserve(total + total / 8);  // room for what macros add
+        for (Line& line : lines) {
             if (line.directive) {
                 directive(line.tokens);
             } else if (active()) {
-                for (std::size_t i = 0; i < line.tokens.size(); ++i) {
-                    emit(line.tokens, i);
+                for (Token& t : line.tokens) {
+                    emit(std::move(t));
                 }
             }
         }
@@ -489,11 +495,15 @@ public:
 private:
     bool active() const { return stack_.empty() || stack_.back().taking; }
 
-    // Appends token i of a line, expanding object-like macros.
-    void emit(const std::vector<Token>& tokens, std::size_t i) {
-        const Token& t = tokens[i];
+    // Appends a token of a line, expanding object-like macros.
+    void emit(Token t) {
         if (t.kind != Tok::Ident) {
-            out_.tokens.push_back(t);
+            out_.tokens.push_back(std::move(t));
+            return;
+        }
+        const auto macro = out_.macros.find(t.text);
+        if (macro == out_.macros.end() || macro->second.function_like) {
+            out_.tokens.push_back(std::move(t));
             return;
         }
         std::vector<Token> expanded;
@@ -524,7 +534,8 @@ private:
             header_.constants[static_cast<std::size_t>(it->second.constant)].used_in_layout = true;
         }
         open.insert(t.text);
-        const std::vector<Token> body = it->second.body;  // a copy: the map may not change, but be safe
+        // Nothing is defined while a line expands: the body stays where it is.
+        const std::vector<Token>& body = it->second.body;
         for (const Token& b : body) {
             expand(b, line, into, open, depth + 1);
         }
@@ -781,14 +792,14 @@ constexpr Builtin kBuiltinTypes[] = {
 };
 
 // Words that change no layout: qualifiers, calling conventions, storage.
-const std::set<std::string> kIgnoredWords = {
+const std::unordered_set<std::string> kIgnoredWords = {
     "const",    "volatile", "mutable",   "register",  "__unaligned", "__ptr64",   "__ptr32",
     "__restrict", "restrict", "__cdecl",  "__stdcall", "__fastcall",  "__vectorcall", "__clrcall",
     "WINAPI",   "CALLBACK", "APIENTRY",  "__w64",     "static",      "extern",    "inline",
     "__inline", "__forceinline", "constexpr", "thread_local",
 };
 
-const std::set<std::string> kCallingConventions = {"__cdecl",  "__stdcall", "__fastcall", "__vectorcall",
+const std::unordered_set<std::string> kCallingConventions = {"__cdecl",  "__stdcall", "__fastcall", "__vectorcall",
                                                    "__clrcall", "WINAPI",   "CALLBACK",   "APIENTRY"};
 
 std::uint64_t align_up(std::uint64_t value, std::uint64_t align) {
@@ -871,11 +882,11 @@ private:
     }
     bool is(const char* p, std::size_t ahead = 0) const {
         const Token& t = peek(ahead);
-        return t.kind == Tok::Punct && t.text == p;
+        return t.kind == Tok::Punct && t.text[0] == p[0] && (p[1] == '\0' ? t.text.size() == 1 : t.text == p);
     }
     bool word(const char* w, std::size_t ahead = 0) const {
         const Token& t = peek(ahead);
-        return t.kind == Tok::Ident && t.text == w;
+        return t.kind == Tok::Ident && t.text[0] == w[0] && t.text == w;
     }
     int line() const { return peek().line; }
     void expect(const char* p) {
@@ -1059,6 +1070,19 @@ private:
         }
     }
 
+    enum class Word : std::uint8_t { Sign, Short, Long, Int, Char, Float, Double, Bool, Void, Wide, Int8, Int16, Int32, Int64, Record, Enum };
+
+    static const std::unordered_map<std::string, Word>& words() {
+        static const std::unordered_map<std::string, Word> kWords = {
+            {"signed", Word::Sign},    {"unsigned", Word::Sign},  {"short", Word::Short},  {"long", Word::Long},
+            {"int", Word::Int},        {"char", Word::Char},      {"char8_t", Word::Char}, {"float", Word::Float},
+            {"double", Word::Double},  {"bool", Word::Bool},      {"_Bool", Word::Bool},   {"void", Word::Void},
+            {"wchar_t", Word::Wide},   {"char16_t", Word::Wide},  {"char32_t", Word::Int32}, {"__int8", Word::Int8},
+            {"__int16", Word::Int16},  {"__int32", Word::Int32},  {"__int64", Word::Int64}, {"struct", Word::Record},
+            {"union", Word::Record},   {"class", Word::Record},   {"enum", Word::Enum}};
+        return kWords;
+    }
+
     // A type specifier: the basic words, a typedef name, or a structure,
     // union or enum (defined here or named).
     int type_specifier(int depth) {
@@ -1077,37 +1101,46 @@ private:
             const std::string& w = t.text;
             const bool basic = longs != 0 || intn != 0 || is_short || is_char || is_int || is_float ||
                                is_double || is_bool || is_void || is_wchar || sign;
-            if (w == "signed" || w == "unsigned") {
+            const auto kw = words().find(w);
+            const Word word = kw == words().end() ? Word::Record : kw->second;
+            if (kw == words().end()) {
+                // not a keyword: a typedef or tag name below, or the declarator
+            } else if (word == Word::Sign) {
                 sign = true;
-            } else if (w == "short") {
+            } else if (word == Word::Short) {
                 is_short = true;
-            } else if (w == "long") {
+            } else if (word == Word::Long) {
                 ++longs;
-            } else if (w == "int") {
+            } else if (word == Word::Int) {
                 is_int = true;
-            } else if (w == "char" || w == "char8_t") {
+            } else if (word == Word::Char) {
                 is_char = true;
-            } else if (w == "float") {
+            } else if (word == Word::Float) {
                 is_float = true;
-            } else if (w == "double") {
+            } else if (word == Word::Double) {
                 is_double = true;
-            } else if (w == "bool" || w == "_Bool") {
+            } else if (word == Word::Bool) {
                 is_bool = true;
-            } else if (w == "void") {
+            } else if (word == Word::Void) {
                 is_void = true;
-            } else if (w == "wchar_t" || w == "char16_t") {
+            } else if (word == Word::Wide) {
                 is_wchar = true;
-            } else if (w == "char32_t") {
-                intn = 32;
-            } else if (w == "__int8" || w == "__int16" || w == "__int32" || w == "__int64") {
-                intn = std::stoi(w.substr(5));
-            } else if ((w == "struct" || w == "union" || w == "class") && base < 0 && !basic) {
+            } else if (word == Word::Int8 || word == Word::Int16 || word == Word::Int32 || word == Word::Int64) {
+                intn = word == Word::Int8 ? 8 : word == Word::Int16 ? 16 : word == Word::Int32 ? 32 : 64;
+            } else if (word == Word::Record && base < 0 && !basic) {
                 base = record_specifier(depth);
                 continue;
-            } else if (w == "enum" && base < 0 && !basic) {
+            } else if (word == Word::Enum && base < 0 && !basic) {
                 base = enum_specifier();
                 continue;
-            } else if (base < 0 && !basic && typedefs_.count(w) != 0) {
+            } else {
+                break;
+            }
+            if (kw != words().end()) {
+                ++pos_;
+                continue;
+            }
+            if (base < 0 && !basic && typedefs_.count(w) != 0) {
                 base = typedefs_[w];
             } else if (base < 0 && !basic && tags_.count(w) != 0) {
                 base = tags_[w];  // C++: a structure's tag is a type name
@@ -1776,7 +1809,7 @@ bool read_header(const std::string& text, const std::string& file, Header& heade
     Header result;
     try {
         Preprocessor pre(result);
-        Preprocessed p = pre.run(lex(text));
+        Preprocessed p = pre.run(lex(text));  // the lines are moved, token by token
         Parser parser(std::move(p.tokens), result);
         parser.run();
         pre.settle_constants();
