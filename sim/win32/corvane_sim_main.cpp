@@ -17,8 +17,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -276,15 +274,24 @@ struct HandReader {
 
 // --names FILE: the labels format corvane-names writes. False with the
 // reason on standard error.
+// Read through the Windows file API: the path is a Windows one, under Wine too.
 bool load_names(const std::string& path, corvane::monitor::Labels& labels) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
     std::string error;
-    if (!in) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
         error = "cannot be read";
-    } else if (corvane::monitor::parse_labels(text.str(), labels, error)) {
-        return true;
+    } else {
+        std::string text;
+        char chunk[4096];
+        DWORD got = 0;
+        while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) {
+            text.append(chunk, got);
+        }
+        CloseHandle(file);
+        if (corvane::monitor::parse_labels(text, labels, error)) {
+            return true;
+        }
     }
     std::fprintf(stderr, "corvane-sim: %s: %s\n", path.c_str(), error.c_str());
     return false;
