@@ -192,9 +192,9 @@ const OffsetEntry* Hand::find(std::string_view name) const {
     if (at != names_.end()) {
         return &*at;
     }
-    for (const auto& [name, entry] : header_names_) {
-        if (name == key) {
-            return &names_[entry];
+    for (const HeaderName& n : header_names_) {
+        if (n.key == key) {
+            return &names_[n.entry];
         }
     }
     return nullptr;
@@ -207,7 +207,7 @@ void Hand::use_names(const std::vector<HandName>& names) {
             const OffsetEntry& e = names_[i];
             const bool field = e.kind == OffsetKind::AnnunciatorField;
             if (e.offset == n.offset && (n.mask == 0 ? !field : field && e.mask == n.mask)) {
-                header_names_.emplace_back(upper(n.name), i);
+                header_names_.push_back({upper(n.name), n.name, i});
                 break;
             }
         }
@@ -376,6 +376,13 @@ std::string Hand::list(std::string_view text) const {
     for (const OffsetEntry& e : names_) {
         if (settable(e.kind) && e.symbol.find(key) != std::string::npos) {
             names += " " + e.symbol;
+            ++count;
+        }
+    }
+    for (const HeaderName& n : header_names_) {  // the header's names after the kit's
+        if (settable(names_[n.entry].kind) && n.key.find(key) != std::string::npos &&
+            n.name.find(' ') == std::string::npos) {
+            names += " " + n.name;
             ++count;
         }
     }

@@ -23,7 +23,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "bridge/offset_map.h"
@@ -73,7 +72,12 @@ private:
     std::string list(std::string_view text) const;
 
     std::vector<bridge::OffsetEntry> names_;
-    std::vector<std::pair<std::string, std::size_t>> header_names_;  // upper-case name, entry
+    struct HeaderName {
+        std::string key;    // upper case, as names are looked up
+        std::string name;   // as the header spells it, for list
+        std::size_t entry;  // into names_
+    };
+    std::vector<HeaderName> header_names_;
     // The aircraft's bytes copied for the exporter's own decoding.
     std::unique_ptr<aircraft::Snapshots> snapshots_;
 };

@@ -261,6 +261,10 @@ TEST(NamesTest, TheHandTakesEveryHeaderNameAsTheKitsName) {
         }
     }
     EXPECT_GT(compared, 300);
+    // list finds a header name as it finds a kit name.
+    const std::string& first = naming.rows[1].label;
+    const std::string listed = named.line(aircraft, "list " + first).text;
+    EXPECT_NE(listed.find(" " + first), std::string::npos) << listed;
     EXPECT_EQ(kit.line(aircraft, "set " + naming.rows[1].label + " 1").text.rfind("error unknown name", 0), 0u);
 }
 
