@@ -68,7 +68,7 @@ std::vector<Line> lex(const std::string& text) {
     bool line_start = true;
     bool spaced = false;
     const std::size_t n = text.size();
-    std::size_t i = 0;
+    std::size_t i = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;  // a UTF-8 byte order mark
     auto end_line = [&]() {
         if (!current.tokens.empty()) {
             lines.push_back(std::move(current));
@@ -695,10 +695,11 @@ private:
         p.kind = Tok::Pack;
         p.line = line;
         for (std::size_t i = 2; i < tokens.size(); ++i) {
-            if (tokens[i].text == "(" || tokens[i].text == ")") {
+            const std::string& t = tokens[i].text;
+            if (t == "(" || t == ")") {
                 continue;
             }
-            p.text += (p.text.empty() ? "" : " ") + tokens[i].text;
+            p.text += (p.text.empty() || t == "," ? "" : " ") + t;  // "push, 4"
         }
         out_.tokens.push_back(p);
     }

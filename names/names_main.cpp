@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
         return code == 0 ? kExitWritten : kExitUsage;
     }
 
-    const fs::path header_file = fs::u8path(header_path);
+    const fs::path header_file(header_path);  // as the command line gave it
     std::string text;
     if (!read_file(header_file, text)) {
         std::fprintf(stderr, "corvane-names: cannot read %s\n", header_path.c_str());
@@ -116,8 +116,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "note: %s\n", note.c_str());
     }
 
-    const fs::path csv = out.empty() ? header_file.parent_path() / "names.csv" : fs::u8path(out);
-    const std::string name = header_file.filename().u8string();
+    const fs::path csv = out.empty() ? header_file.parent_path() / "names.csv" : fs::path(out);
+    const std::string name = header_file.filename().string();
     std::vector<std::pair<fs::path, std::string>> files = {{csv, names_csv(naming, name)}};
     if (kit) {
         files.emplace_back(csv.parent_path() / "corvane_names.lua", names_lua(naming, name));
@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
                 naming.sdk1.c_str(), naming.sdk2.c_str(), static_cast<unsigned>(naming.rows.size() - fields),
                 static_cast<unsigned>(fields), static_cast<unsigned>(naming.commands.size()));
     for (const auto& file : files) {
-        std::printf("wrote %s\n", file.first.u8string().c_str());
+        std::printf("wrote %s\n", file.first.string().c_str());
     }
     return kExitWritten;
 }

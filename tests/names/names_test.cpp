@@ -268,6 +268,31 @@ TEST(NamesTest, TheHandTakesEveryHeaderNameAsTheKitsName) {
     EXPECT_EQ(kit.line(aircraft, "set " + naming.rows[1].label + " 1").text.rfind("error unknown name", 0), 0u);
 }
 
+// A header saved on Windows (CRLF line ends, a byte order mark, a line
+// continued with a backslash) reads as the same header.
+TEST(NamesTest, LineEndsAndAByteOrderMarkChangeNothing) {
+    const std::string unix_text = write_sdk_header(1).text;
+    std::string windows_text = "\xEF\xBB\xBF";
+    for (const char c : unix_text) {
+        windows_text += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    }
+    windows_text += "#define CONTINUED_COMMAND \\\r\n  4242\r\n";
+    const Header a = read_ok(unix_text);
+    const Header b = read_ok(windows_text);
+    ASSERT_EQ(a.records.size(), b.records.size());
+    for (std::size_t r = 0; r < a.records.size(); ++r) {
+        EXPECT_EQ(a.records[r].size, b.records[r].size);
+        ASSERT_EQ(a.records[r].members.size(), b.records[r].members.size());
+        for (std::size_t m = 0; m < a.records[r].members.size(); ++m) {
+            EXPECT_EQ(a.records[r].members[m].offset, b.records[r].members[m].offset);
+            EXPECT_EQ(a.records[r].members[m].line, b.records[r].members[m].line);
+        }
+    }
+    ASSERT_EQ(b.constants.size(), a.constants.size() + 1);
+    EXPECT_EQ(b.constants.back().name, "CONTINUED_COMMAND");
+    EXPECT_EQ(b.constants.back().value, 4242);
+}
+
 // ---- refusals: the line named, nothing named
 
 struct RefusalCase {
@@ -292,7 +317,7 @@ TEST(NamesTest, WhatCannotBeReadIsNamedByFileAndLine) {
         {"a base class", "struct A { int a; };\nstruct B : A { int b; };\n", "t.h:2: a base class"},
         {"a virtual function", "struct V {\n virtual void f();\n};\n", "t.h:2: a virtual function"},
         {"pack inside a body", "struct P {\n#pragma pack(1)\n int a;\n};\n", "t.h:2: #pragma pack inside"},
-        {"an odd pack", "#pragma pack(push, 3)\n", "t.h:1: #pragma pack(push , 3)"},
+        {"an odd pack", "#pragma pack(push, 3)\n", "t.h:1: #pragma pack(push, 3)"},
         {"pop without push", "\n#pragma pack(pop)\n", "t.h:2: #pragma pack(pop) without a push"},
         {"an unknown type", "struct U {\n  SOMETHING x;\n};\n", "t.h:2: \"SOMETHING\" is not a type"},
         {"an open comment", "int a;\n/* never closed\n", "t.h:2: a comment that never ends"},
