@@ -1192,15 +1192,8 @@ private:
         ++pos_;
         skip_ignored();
         std::string tag;
-        if (peek().kind == Tok::Ident && !is("{", 1) && typedefs_.count(peek().text) == 0 &&
-            peek(1).text != "{") {
-            tag = peek().text;
-            ++pos_;
-        } else if (peek().kind == Tok::Ident && is("{", 1)) {
-            tag = peek().text;
-            ++pos_;
-        } else if (peek().kind == Tok::Ident && is(":", 1)) {
-            tag = peek().text;
+        if (peek().kind == Tok::Ident) {
+            tag = peek().text;  // also when a typedef has the same name: struct X after typedef struct X X
             ++pos_;
         }
         if (is(":")) {
@@ -1370,9 +1363,6 @@ private:
             if (s.colon != SIZE_MAX && (s.paren == SIZE_MAX || s.colon < s.paren) &&
                 (s.brace == SIZE_MAX || s.colon < s.brace)) {
                 refuse(t_[s.colon].line, "a bit-field");
-            }
-            if (s.colon != SIZE_MAX && s.brace != SIZE_MAX && s.colon > s.brace) {
-                // ':' after a nested body: looked at when that body is read
             }
             if (s.paren != SIZE_MAX && (s.brace == SIZE_MAX || s.paren < s.brace) &&
                 !pointer_paren(s.paren)) {

@@ -77,6 +77,7 @@ typedef struct Test_Natural_Struct {
     unsigned long long sixth;
     enum Mode mode;
     Engine engines[NUM_ENGINES];
+    struct Engine spare;      /* the tag again, after the typedef of the same name */
     int digits[NUM_DIGITS][COLUMNS];
     struct {
         unsigned char lights[ROWS];
