@@ -270,6 +270,21 @@ private:
     }
     int line() const { return at().line; }
 
+    // "(" integer type words ")": a cast, as command codes are often written.
+    bool cast_ahead() const {
+        static const std::unordered_set<std::string> kIntegerWords = {
+            "int",  "unsigned", "signed", "long", "short", "char",  "__int64", "DWORD",
+            "UINT", "WORD",     "BYTE",   "INT",  "LONG",  "ULONG", "SHORT",   "USHORT"};
+        if (pos_ >= end_ || t_[pos_].text != "(" || t_[pos_].kind != Tok::Punct) {
+            return false;
+        }
+        std::size_t i = pos_ + 1;
+        while (i < end_ && t_[i].kind == Tok::Ident && kIntegerWords.count(t_[i].text) != 0) {
+            ++i;
+        }
+        return i > pos_ + 1 && i < end_ && t_[i].text == ")";
+    }
+
     std::int64_t conditional() {
         const std::int64_t c = binary(0);
         if (take("?")) {
@@ -378,6 +393,12 @@ private:
             v = ~unary();
         } else if (take("!")) {
             v = unary() == 0 ? 1 : 0;
+        } else if (cast_ahead()) {
+            // (int)5, (unsigned long)(A + 1): the value, whole numbers throughout.
+            while (!take(")")) {
+                ++pos_;
+            }
+            v = unary();
         } else if (take("(")) {
             v = conditional();
             if (!take(")")) {

@@ -387,6 +387,7 @@ TEST(NamesTest, TheCommandListHoldsTheHeadersCodesOnce) {
         "enum States { S_OFF, S_ON };\n"
         "enum Cmds { CMD_B = 0x20, CMD_C, CMD_ALIAS = 10 };\n"
         "#define CMD_D (CMD_B * 2)\n"
+        "#define CMD_E ((int)(CMD_B + 0x100))\n"
         "#define NOT_A_NUMBER 1.5\n"
         "#define A_STRING \"text\"\n"
         "struct X { int a[N]; };\n";
@@ -397,7 +398,22 @@ TEST(NamesTest, TheCommandListHoldsTheHeadersCodesOnce) {
             names.push_back(c.name + "=" + std::to_string(c.value));
         }
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"CMD_A=10", "CMD_B=32", "CMD_C=33", "CMD_ALIAS=10", "CMD_D=64"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"CMD_A=10", "CMD_B=32", "CMD_C=33", "CMD_ALIAS=10", "CMD_D=64", "CMD_E=288"}));
+
+    // In the command list a code is listed once, under its first name; the
+    // run notes the second.
+    const Header with_blocks = read_ok(text + write_sdk_header(0).text);
+    Naming naming;
+    std::string error;
+    ASSERT_TRUE(name_block(with_blocks, "t.h", Choice{}, naming, error)) << error;
+    std::vector<std::string> listed;
+    for (const NamedCommand& c : naming.commands) {
+        listed.push_back(c.name);
+    }
+    EXPECT_EQ(listed, (std::vector<std::string>{"CMD_A", "CMD_B", "CMD_C", "CMD_D", "CMD_E", "KEY_COMMAND_TEST_ONE",
+                                                "EVT_TEST_A", "EVT_TEST_B", "EVT_TEST_C", "KEY_COMMAND_TEST_BACK"}));
+    ASSERT_EQ(naming.notes.size(), 1u);
+    EXPECT_EQ(naming.notes[0], "t.h:11: CMD_ALIAS repeats command 10 of CMD_A; only CMD_A is listed");
 }
 
 }  // namespace
