@@ -36,7 +36,7 @@ bool recently_changed(const Tracker& tracker, std::size_t field, std::uint64_t n
 }
 
 void format_change(const TimeOfDay& time, const Field& field, std::int32_t old_value,
-                   std::int32_t new_value, std::string& line) {
+                   std::int32_t new_value, std::string& line, const Labels* labels) {
     char head[48];
     std::snprintf(head, sizeof head, "%02d:%02d:%02d.%03d %s ", time.hour, time.minute,
                   time.second, time.millisecond, offset_text(field, true).text);
@@ -47,6 +47,12 @@ void format_change(const TimeOfDay& time, const Field& field, std::int32_t old_v
     line += value_text(field, old_value).text;
     line += " -> ";
     line += value_text(field, new_value).text;
+    const std::string* name = labels != nullptr && field.entry.kind == bridge::OffsetKind::CommandWord
+                                  ? labels->command_name(new_value)
+                                  : nullptr;
+    if (name != nullptr) {
+        line += " (" + *name + ")";
+    }
 }
 
 }  // namespace corvane::monitor

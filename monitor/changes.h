@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "monitor/block.h"
+#include "monitor/labels.h"
 
 namespace corvane::monitor {
 
@@ -44,8 +45,10 @@ void take_reading(Tracker& tracker, const std::vector<Field>& fields, const unsi
 bool recently_changed(const Tracker& tracker, std::size_t field, std::uint64_t now_ms);
 
 // One line "time offset name old -> new" without line end, into line
-// (cleared first).
+// (cleared first). For the command word, the new command's name from the
+// labels follows its code: "-1 -> 1232 (NAME)"; without one the line is as
+// it was.
 void format_change(const TimeOfDay& time, const Field& field, std::int32_t old_value,
-                   std::int32_t new_value, std::string& line);
+                   std::int32_t new_value, std::string& line, const Labels* labels = nullptr);
 
 }  // namespace corvane::monitor

@@ -2,8 +2,10 @@
 #include "monitor/labels.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <vector>
 
 #include "bridge/offset_map.h"
@@ -19,6 +21,7 @@ constexpr char kMaskMark = '&';  // "0x9402&0x04": a field of an annunciator byt
 constexpr char kComment = '#';
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr char kHeaderWord[] = "offset";
+constexpr char kCommandKey[] = "command:";
 constexpr int kLabelColumn = 1;
 
 const std::string kNoLabel;
@@ -188,6 +191,42 @@ std::string quoted(const std::string& field) {
     return text + kQuote;
 }
 
+// "command:1232": a row of the aircraft's command list.
+bool is_command_key(const std::string& key) {
+    return key.compare(0, sizeof kCommandKey - 1, kCommandKey) == 0;
+}
+
+// "command:1232,NAME": the code in decimal (negative allowed), the name
+// non-empty, each once in the file.
+bool command_row(const std::vector<std::string>& fields, int line, std::map<std::string, int>& seen,
+                 std::vector<Labels::Command>& commands, std::string& error) {
+    const std::string code_text = trimmed(fields[0].substr(sizeof kCommandKey - 1));
+    const std::string where = "line " + std::to_string(line) + ": ";
+    char* end = nullptr;
+    errno = 0;
+    const long long code = code_text.empty() ? 0 : std::strtoll(code_text.c_str(), &end, 10);
+    if (code_text.empty() || end == nullptr || *end != '\0' || errno != 0 || code < INT32_MIN ||
+        code > INT32_MAX || !(std::isdigit(static_cast<unsigned char>(code_text.back())) != 0)) {
+        error = where + "\"" + printable(fields[0]) + "\" is not a command code (command:1232)";
+        return false;
+    }
+    const std::string name = fields.size() > kLabelColumn ? printable(fields[kLabelColumn]) : std::string();
+    if (name.empty()) {
+        error = where + "command " + code_text + " has no name";
+        return false;
+    }
+    for (const std::string& key : {"code:" + std::to_string(code), "name:" + name}) {
+        const auto [at, fresh] = seen.emplace(key, line);
+        if (!fresh) {
+            error = where + (key[0] == 'c' ? "command " + std::to_string(code) : "the command name " + name) +
+                    " is given twice (first on line " + std::to_string(at->second) + ")";
+            return false;
+        }
+    }
+    commands.push_back({static_cast<std::int32_t>(code), name});
+    return true;
+}
+
 }  // namespace
 
 const std::string& Labels::of(std::uint32_t offset) const {
@@ -202,6 +241,25 @@ const std::string& Labels::of_field(int f) const {
         return kNoLabel;
     }
     return field_text[static_cast<std::size_t>(f)];
+}
+
+const std::string* Labels::command_name(std::int32_t code) const {
+    for (const Command& c : commands) {
+        if (c.code == code) {
+            return &c.name;
+        }
+    }
+    return nullptr;
+}
+
+bool Labels::command_code(const std::string& name, std::int32_t& code) const {
+    for (const Command& c : commands) {
+        if (c.name == name) {
+            code = c.code;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool parse_labels(const std::string& csv, Labels& labels, std::string& error) {
@@ -219,6 +277,7 @@ bool parse_labels(const std::string& csv, Labels& labels, std::string& error) {
     }
     std::vector<std::string> fields;
     int line_number = 0;
+    std::map<std::string, int> commanded_on;  // "code:1232", "name:X": the line that gave it
     bool first_row = true;
     char separator = 0;
     while (position < csv.size()) {
@@ -244,6 +303,12 @@ bool parse_labels(const std::string& csv, Labels& labels, std::string& error) {
         const bool header = first_row && is_header(fields[0]);
         first_row = false;
         if (header) {
+            continue;
+        }
+        if (is_command_key(fields[0])) {
+            if (!command_row(fields, line_number, commanded_on, result.commands, error)) {
+                return false;
+            }
             continue;
         }
         Key key;

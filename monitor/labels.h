@@ -39,11 +39,17 @@ struct Labels {
 
     const std::string& of(std::uint32_t offset) const;
     const std::string& of_field(int f) const;
+    // The command's name, or nullptr; the code of a name (exact case), or false.
+    const std::string* command_name(std::int32_t code) const;
+    bool command_code(const std::string& name, std::int32_t& code) const;
 };
 
 // Reads the labels from the contents of a CSV file. False with a one-line
 // reason ("line 7: 0x9431 is not an offset of the block") when a line names
-// no offset or field of the block, one twice, or is not valid CSV.
+// no offset or field of the block, one twice, or is not valid CSV. Rows
+// "command:CODE,NAME" (CODE decimal, negative allowed) fill commands; a code
+// that is no number, a missing name, or a code or name given twice is
+// refused the same way.
 bool parse_labels(const std::string& csv, Labels& labels, std::string& error);
 
 // docs/labels.csv: every offset and every annunciator field once, with the

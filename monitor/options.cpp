@@ -109,11 +109,21 @@ public:
         });
         value("--labels", "a file", nullptr, [&o](const Values& v) { o.labels_file = v[0]; });
         value("--section", "a section", nullptr, [&o, this](const Values& v) { section(o, v[0]); });
-        number("--command", "a command code", 0, kMaxCommand, "a command code 0..32767", true,
-               [&o](int code) {
-                   o.command = code;
-                   o.command_given = true;
-               });
+        value("--command", "a command code", nullptr, [&o](const Values& v) {
+            // A name (it starts with a letter) is looked up in the --labels file.
+            if (!v[0].empty() && (std::isalpha(static_cast<unsigned char>(v[0][0])) != 0 || v[0][0] == '_')) {
+                o.command_name = v[0];
+                o.command_given = true;
+                return;
+            }
+            int code = 0;
+            if (!parse_number(v[0], 0, kMaxCommand, true, code)) {
+                refuse("--command takes a command code 0..32767, not " + quote(v[0]));
+            }
+            o.command = code;
+            o.command_name.clear();
+            o.command_given = true;
+        });
         number("--value", "a value", 0, kMaxValueByte, "a value 0..255", true, [&o](int v) {
             o.value = v;
             o.value_given = true;
@@ -246,6 +256,28 @@ Mode mode_of(const Options& options) {
     return Mode::WriteOnly;
 }
 
+bool resolve_command_name(Options& options, const std::vector<Labels::Command>& commands,
+                          std::string& error) {
+    if (options.command_name.empty()) {
+        return true;
+    }
+    for (const Labels::Command& c : commands) {
+        if (c.name == options.command_name) {
+            if (c.code < 0 || c.code > kMaxCommand) {
+                error = "--command " + options.command_name + " is command " + std::to_string(c.code) +
+                        ", outside the command word's 0..32767";
+                return false;
+            }
+            options.command = c.code;
+            return true;
+        }
+    }
+    error = "--command " + quote(options.command_name) +
+            (commands.empty() ? " needs --labels with the aircraft's commands (names.csv from corvane-names)"
+                              : " is no command of the --labels file");
+    return false;
+}
+
 bool parse_options(int argc, const char* const* argv, Options& options, std::string& error) {
     Options parsed;
     CommandLine command_line(parsed);
@@ -292,7 +324,7 @@ std::string usage_text() {
         "  --wait S           exit with code 3 when there is no FSUIPC for S seconds\n"
         "                     (default: keep waiting, retrying once a second)\n"
         "  --command N        write command N (0..32767, or hexadecimal 0x0..0x7FFF) into the\n"
-        "                     command word 0x9400\n"
+        "                     command word 0x9400; or a command's name from --labels\n"
         "  --value N          write N (0..255, or 0x00..0xFF) into the value byte 0x9428\n"
         "  --turn KNOB [+-]N  add N (-127..127) to a knob counter, 0x94F0..0x94F7 in this\n"
         "                     order: " +

@@ -11,6 +11,7 @@
 
 #include "bridge/command_tables.h"
 #include "monitor/block.h"
+#include "monitor/labels.h"
 
 namespace corvane::monitor {
 
@@ -66,6 +67,9 @@ struct Options {
 
     bool command_given = false;
     int command = 0;
+    // --command NAME: a command of the --labels file (names.csv from
+    // corvane-names), turned into command by resolve_command_name.
+    std::string command_name;
     bool value_given = false;
     int value = 0;
     // Steps to add per knob counter (0x94F0 + n) and step counter
@@ -80,6 +84,11 @@ bool has_inputs(const Options& options);
 Mode mode_of(const Options& options);
 
 // False with a one-line reason in error that names the bad argument.
+// --command NAME: the code the labels give the name. False with the reason
+// when the labels name no such command or its code does not fit the word.
+bool resolve_command_name(Options& options, const std::vector<Labels::Command>& commands,
+                          std::string& error);
+
 bool parse_options(int argc, const char* const* argv, Options& options, std::string& error);
 
 // The long name of every option, as the parser knows them ("--view", ...).

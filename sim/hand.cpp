@@ -210,7 +210,29 @@ const OffsetEntry* Hand::find(std::string_view name) const {
     }
     const auto at = std::find_if(names_.begin(), names_.end(),
                                  [&](const OffsetEntry& e) { return e.symbol == key; });
-    return at == names_.end() ? nullptr : &*at;
+    if (at != names_.end()) {
+        return &*at;
+    }
+    for (const HeaderName& n : header_names_) {
+        if (n.key == key) {
+            return &names_[n.entry];
+        }
+    }
+    return nullptr;
+}
+
+void Hand::use_names(const std::vector<HandName>& names) {
+    header_names_.clear();
+    for (const HandName& n : names) {
+        for (std::size_t i = 0; i < names_.size(); ++i) {
+            const OffsetEntry& e = names_[i];
+            const bool field = e.kind == OffsetKind::AnnunciatorField;
+            if (e.offset == n.offset && (n.mask == 0 ? !field : field && e.mask == n.mask)) {
+                header_names_.push_back({upper(n.name), n.name, i});
+                break;
+            }
+        }
+    }
 }
 
 std::string Hand::suggestions(std::string_view name) const {
@@ -375,6 +397,13 @@ std::string Hand::list(std::string_view text) const {
     for (const OffsetEntry& e : names_) {
         if (settable(e.kind) && e.symbol.find(key) != std::string::npos) {
             names += " " + e.symbol;
+            ++count;
+        }
+    }
+    for (const HeaderName& n : header_names_) {  // the header's names after the kit's
+        if (settable(names_[n.entry].kind) && n.key.find(key) != std::string::npos &&
+            n.name.find(' ') == std::string::npos) {
+            names += " " + n.name;
             ++count;
         }
     }

@@ -59,6 +59,7 @@ struct Monitor {
     ViewStatus status;
     Frame frame;
     std::string line;
+    Labels labels;  // --labels: names, and the aircraft's commands
 };
 
 void stop_event_name(DWORD process_id, char (&name)[64]) {
@@ -153,7 +154,7 @@ bool write_inputs(Monitor& m) {
     if (m.mode == Mode::WriteOnly) {
         const TimeOfDay now = time_of_day();
         for (const InputWrite& w : writes) {
-            format_change(now, *find_field(m.fields, w.offset), w.old_value, w.new_value, m.line);
+            format_change(now, *find_field(m.fields, w.offset), w.old_value, w.new_value, m.line, &m.labels);
             win32::write_out(m.output, m.line + "\n");
         }
     }
@@ -172,7 +173,7 @@ void report_changes(Monitor& m) {
         if ((m.options.sections & section_bit(field.section)) == 0) {
             continue;
         }
-        format_change(now, field, change.old_value, change.new_value, m.line);
+        format_change(now, field, change.old_value, change.new_value, m.line, &m.labels);
         text += m.line;
         text += '\n';
     }
@@ -295,8 +296,13 @@ int main(int argc, char** argv) {
         win32::close_output(m->output);
         return kExitOk;
     }
-    Labels labels;
+    Labels& labels = m->labels;
     if (!m->options.labels_file.empty() && !load_labels(*m, labels)) {
+        win32::close_output(m->output);
+        return kExitUsage;
+    }
+    if (!resolve_command_name(m->options, labels.commands, error)) {
+        say(*m, error);
         win32::close_output(m->output);
         return kExitUsage;
     }

@@ -32,6 +32,7 @@
 
 #include "bridge/offset_map.h"
 #include "common/version.h"
+#include "monitor/labels.h"
 #include "sim/hand.h"
 #include "sim/win32/demo_flight.h"
 #include "sim/win32/latency_probe.h"
@@ -74,6 +75,7 @@ struct Options {
     bool no_dump = false;               // corvane-monitor shows the block instead
     bool hand = false;                  // the aircraft held still, set line by line
     std::string hand_file;              // empty: the lines come from standard input
+    std::string names_file;             // --names: names.csv from corvane-names; empty: none
     unsigned long latency_seconds = 0;  // 0: no latency probe
     std::uint32_t server_version = corvane::sim::kDefaultServerVersion;
     std::uint32_t simulator_version = corvane::sim::kDefaultSimulatorVersion;
@@ -114,7 +116,7 @@ constexpr KnobTurn kKnobTurns[] = {
 constexpr char kUsage[] =
     "usage: corvane-sim [--seconds N] [--windows both|fs98main|uipcmain] [--no-aircraft]\n"
     "                   [--turn-knobs] [--no-dump] [--server-version HEX] [--sim-version HEX]\n"
-    "       corvane-sim --hand [FILE] [--seconds N] [--windows W] [--no-dump] [versions]\n"
+    "       corvane-sim --hand [FILE] [--names FILE] [--seconds N] [--windows W] [--no-dump] [versions]\n"
     "       corvane-sim --offset-map [--format text|csv|md]\n"
     "       corvane-sim --latency N\n"
     "       corvane-sim --help | --version\n"
@@ -131,6 +133,9 @@ constexpr char kUsage[] =
     "  --no-aircraft         serve offsets only, publish no aircraft mappings\n"
     "  --turn-knobs          turn a few knobs now and then, as a hardware client would\n"
     "  --no-dump             do not print the offset block (corvane-monitor shows it by name)\n"
+    "  --names FILE          the aircraft's own names (names.csv from corvane-names; also\n"
+    "                        --labels): taken by the hand wherever a kit name is, and\n"
+    "                        printed beside the code in the command lines\n"
     "  --hand [FILE]         hold the aircraft still and set it by hand, one line at a time,\n"
     "                        from standard input or from FILE (then serve until Ctrl+C);\n"
     "                        each line is answered with one line starting ok or error:\n"
@@ -234,6 +239,7 @@ void parse(int argc, char** argv, Options& options) {
     CLI::Option* hand = app.add_option("--hand", options.hand_file)->expected(0, 1)->type_name("[FILE]");
     // The hand holds the aircraft: nothing else may move it, and it needs one.
     hand->excludes(turn_knobs)->excludes(no_aircraft)->excludes("--latency");
+    app.add_option("--names,--labels", options.names_file)->type_name("FILE");
     CLI::Option* offset_map = app.add_flag("--offset-map", options.offset_map);
     // A format means nothing without the map, and the map runs nothing else.
     const CLI::Option* format =
@@ -264,7 +270,49 @@ struct HandReader {
     // host is never touched again (main is about to destroy it).
     SRWLOCK lock = SRWLOCK_INIT;
     bool ending = false;
+    std::vector<corvane::sim::HandName> names;  // from --names, for the hand
 };
+
+// --names FILE: the labels format corvane-names writes. False with the
+// reason on standard error.
+// Read through the Windows file API: the path is a Windows one, under Wine too.
+bool load_names(const std::string& path, corvane::monitor::Labels& labels) {
+    std::string error;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = "cannot be read";
+    } else {
+        std::string text;
+        char chunk[4096];
+        DWORD got = 0;
+        while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) {
+            text.append(chunk, got);
+        }
+        CloseHandle(file);
+        if (corvane::monitor::parse_labels(text, labels, error)) {
+            return true;
+        }
+    }
+    std::fprintf(stderr, "corvane-sim: %s: %s\n", path.c_str(), error.c_str());
+    return false;
+}
+
+std::vector<corvane::sim::HandName> hand_names(const corvane::monitor::Labels& labels) {
+    std::vector<corvane::sim::HandName> names;
+    for (std::size_t i = 0; i < labels.text.size(); ++i) {
+        if (!labels.text[i].empty()) {
+            names.push_back({labels.text[i], static_cast<std::uint32_t>(corvane::monitor::kBlockFirst + i), 0});
+        }
+    }
+    for (std::size_t f = 0; f < labels.field_text.size(); ++f) {
+        if (!labels.field_text[f].empty()) {
+            const auto& field = corvane::data_export::kAnnunciatorFields[f];
+            names.push_back({labels.field_text[f], field.offset, field.mask()});
+        }
+    }
+    return names;
+}
 
 void print_answer(const std::string& text) {
     std::printf("%s\n", text.c_str());
@@ -320,6 +368,7 @@ DWORD WINAPI read_hand_lines(void* param) {
         static_cast<std::shared_ptr<HandReader>*>(param));
     HandReader& reader = **held;
     corvane::sim::Hand hand;
+    hand.use_names(reader.names);
     std::string line;
     char bytes[kHandLineCapacity];
     DWORD got = 0;
@@ -396,6 +445,10 @@ int main(int argc, char** argv) {
         std::printf("corvane-sim %s\n", CORVANE_VERSION);
         return 0;
     }
+    corvane::monitor::Labels names;
+    if (!options.names_file.empty() && !load_names(options.names_file, names)) {
+        return kExitUsage;
+    }
     if (options.offset_map) {
         // Binary mode: the documents carry "\n" line ends on every system,
         // byte for byte the committed docs/offsets.*.
@@ -469,6 +522,7 @@ int main(int argc, char** argv) {
                     "list, wait, quit)\n",
                     options.hand_file.empty() ? "standard input" : options.hand_file.c_str());
         reader.host = &host;
+        reader.names = hand_names(names);
         auto* for_thread = new std::shared_ptr<HandReader>(shared_reader);
         HANDLE thread = CreateThread(nullptr, 0, read_hand_lines, for_thread, 0, nullptr);
         if (thread == nullptr) {
@@ -514,7 +568,14 @@ int main(int argc, char** argv) {
             }
         });
         for (const PostedCommand& command : received) {
-            std::printf("command %u value %d\n", command.command, command.value);
+            // The command's name from --names beside its code; without one
+            // the line stays "command 1232 value 10400".
+            const std::string* name = names.command_name(static_cast<std::int32_t>(command.command));
+            if (name != nullptr) {
+                std::printf("command %u (%s) value %d\n", command.command, name->c_str(), command.value);
+            } else {
+                std::printf("command %u value %d\n", command.command, command.value);
+            }
         }
         if (!received.empty()) {
             std::fflush(stdout);

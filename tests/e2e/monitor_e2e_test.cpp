@@ -293,6 +293,22 @@ void with_corvane(Checks& t) {
     }
     view.kill();
 
+    t.begin("--labels names.csv --command NAME: the header's command by name, named in the write's line");
+    sim.with_aircraft([](sim::AircraftModel* aircraft) { aircraft->clear_commands(); });
+    E2E_CHECK(t, folder.write_file("names.csv", "offset,label,source\n0x9438,HDG_DIGITS,SDK1 0x01D0-0x01D8\n"
+                                                "command:627,EVT_TEST_STEP_DOWN\n"));
+    if (run_monitor(t, folder, "--labels names.csv --command EVT_TEST_STEP_DOWN", code, output)) {
+        E2E_CHECK_EQ(t, code, kExitOk);
+        E2E_CHECK_CONTAINS(t, output, " 0x9400 command word -1 -> 627 (EVT_TEST_STEP_DOWN)\n");
+    }
+    if (bridged) {
+        E2E_CHECK(t, wait_for_commands(sim, 1, kSeenMs));
+        E2E_CHECK(t, sim_commands(sim) == (std::vector<sim::PostedCommand>{{kStepDown, 0}}));
+    }
+    if (run_monitor(t, folder, "--command EVT_TEST_STEP_DOWN", code, output)) {
+        E2E_CHECK_EQ(t, code, kExitUsage);
+    }
+
     t.begin("the change log holds change lines and nothing else");
     int lines = 0;
     const std::string text = log.text();

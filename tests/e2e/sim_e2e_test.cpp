@@ -291,6 +291,73 @@ void by_hand(Checks& t) {
     CloseHandle(lines);
 }
 
+// corvane-sim --hand --names: the header's names from a names.csv, as
+// corvane-names writes it, taken wherever a kit name is, and the command's
+// name printed beside its code.
+void by_hand_with_names(Checks& t) {
+    t.begin("corvane-sim --hand --names: header names set and shown; the command line names the command");
+    TempFolder folder;
+    const std::string output = folder.file_path("hand.log");
+    if (!E2E_CHECK(t, folder.write_file("names.csv", "offset,label,source\n"
+                                                     "0x9402&0x01,MCP_AT_ARM_LIGHT,SDK1 0x0018\n"
+                                                     "0x943A,MCP_ALT_DIGITS,SDK1 0x01E0-0x01F0\n"
+                                                     "command:1232,EVT_MCP_ALT_UP\n"))) {
+        return;
+    }
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    HANDLE input = nullptr;
+    HANDLE lines = nullptr;
+    if (!E2E_CHECK(t, CreatePipe(&input, &lines, &inheritable, 0))) {
+        return;
+    }
+    SetHandleInformation(lines, HANDLE_FLAG_INHERIT, 0);
+    AppProcess sim;
+    const bool started = sim.start_logged(
+        sim_path(), folder.path(), "--hand --no-dump --names \"" + folder.file_path("names.csv") + "\"",
+        output, input);
+    CloseHandle(input);
+    const auto say = [lines](const std::string& text) {
+        DWORD written = 0;
+        WriteFile(lines, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    };
+    const auto answered = [&output](const std::string& text) {
+        return wait_until([&] { return read_file(output).find(text) != std::string::npos; },
+                          kCommandMs);
+    };
+    if (E2E_CHECK(t, started) &&
+        E2E_CHECK(t, sim.wait_window(fsuipc::kSimulatorClass, kStartMs) != nullptr)) {
+        say("set MCP_AT_ARM_LIGHT on\nset mcp_alt_digits 12000\nshow MCP_ALT_DIGITS\n");
+        for (const char* answer :
+             {"ok ANNUNCIATOR_9402_BIT0 on", "ok ALTITUDE_DISPLAY 12000"}) {
+            E2E_CHECK(t, answered(answer));
+        }
+        CorvaneRun corvane;
+        Win32Os os;
+        fsuipc::Client client;
+        std::int32_t code = -1;
+        if (corvane.launch(t, "") && E2E_CHECK_EQ(t, fsuipc::open(client, os, 0, code), 1)) {
+            std::uint16_t altitude = 0;
+            E2E_CHECK(t, wait_until(
+                             [&] {
+                                 fsuipc::read(client, kAltitudeDisplay, sizeof altitude, &altitude, code);
+                                 return fsuipc::process(client, os, code) == 1 && altitude == 12000;
+                             },
+                             kStartMs));
+            const std::uint8_t one_detent = 1;
+            fsuipc::write(client, kAltitudeKnob, sizeof one_detent, &one_detent, code);
+            E2E_CHECK_EQ(t, fsuipc::process(client, os, code), 1);
+            E2E_CHECK(t, answered("command 1232 (EVT_MCP_ALT_UP) value 12100"));
+            fsuipc::close(client, os);
+            corvane.exit(t);
+        }
+        say("quit\n");
+        DWORD exit_code = 1;
+        E2E_CHECK(t, sim.wait_exit(kExitMs, &exit_code));
+        E2E_CHECK_EQ(t, exit_code, 0);
+    }
+    CloseHandle(lines);
+}
+
 }  // namespace
 
 int main() {
@@ -301,6 +368,7 @@ int main() {
         t.note("corvane.exe was not built: corvane-sim --hand not checked");
     } else {
         by_hand(t);
+        by_hand_with_names(t);
     }
     return t.finish();
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bridge/offset_map.h"
+#include "monitor/changes.h"
 #include "monitor/inputs.h"
 #include "monitor/labels.h"
 #include "monitor/options.h"
@@ -198,6 +199,13 @@ TEST(MonitorLabels, ReadsWhatASpreadsheetSavesAndNamesTheBadLine) {
         {"0x9407&0x04,a\n", "line 1: 0x9407&0x04 is not a field of an annunciator byte"},
         {"0x9430&0x01,a\n", "line 1: 0x9430&0x01 is not a field of an annunciator byte"},
         {"0x9402&0x04;a\n0x9402&4;b\n", "line 2: 0x9402&4 is labelled twice (first on line 1)"},
+        {"command:12x,A\n", "line 1: \"command:12x\" is not a command code"},
+        {"command:,A\n", "line 1: \"command:\" is not a command code"},
+        {"command:-,A\n", "line 1: \"command:-\" is not a command code"},
+        {"command:99999999999,A\n", "line 1: \"command:99999999999\" is not a command code"},
+        {"command:5\n", "line 1: command 5 has no name"},
+        {"command:5,A\ncommand:5,B\n", "line 2: command 5 is given twice (first on line 1)"},
+        {"command:5,A\n# c\ncommand:-6,A\n", "line 3: the command name A is given twice (first on line 1)"},
     };
     for (const auto& row : bad) {
         SCOPED_TRACE(row.csv);
@@ -207,6 +215,63 @@ TEST(MonitorLabels, ReadsWhatASpreadsheetSavesAndNamesTheBadLine) {
         EXPECT_EQ(error.rfind(row.error, 0), 0u) << error;
         EXPECT_EQ(untouched.text[0], "kept");
     }
+}
+
+// Command rows give the aircraft's commands in the file's order; --command
+// NAME takes the code from them, within the command word's range.
+TEST(MonitorLabels, CommandRowsNameTheCodesForCommandAndTheChangeLog) {
+    Labels labels;
+    std::string error;
+    ASSERT_TRUE(parse_labels("offset,label\ncommand:1232,MCP_SPEED_UP\ncommand:-3,BACK\n"
+                             "command:70000,TOO_HIGH\n0x9430,fl alt\n",
+                             labels, error))
+        << error;
+    ASSERT_EQ(labels.commands.size(), 3u);
+    EXPECT_EQ(labels.commands[1].code, -3);
+    EXPECT_EQ(*labels.command_name(1232), "MCP_SPEED_UP");
+    EXPECT_EQ(labels.command_name(1233), nullptr);
+
+    const struct {
+        const char* name;
+        bool ok;
+        int code;
+        const char* error;
+    } rows[] = {
+        {"MCP_SPEED_UP", true, 1232, ""},
+        {"BACK", false, 0, "--command BACK is command -3, outside the command word's 0..32767"},
+        {"TOO_HIGH", false, 0, "--command TOO_HIGH is command 70000, outside"},
+        {"mcp_speed_up", false, 0, "--command \"mcp_speed_up\" is no command of the --labels file"},
+    };
+    for (const auto& row : rows) {
+        Options o;
+        ASSERT_TRUE(parse({"--command", row.name}, o, error)) << error;
+        EXPECT_TRUE(o.command_given);
+        EXPECT_EQ(resolve_command_name(o, labels.commands, error), row.ok) << row.name;
+        if (row.ok) {
+            EXPECT_EQ(o.command, row.code);
+        } else {
+            EXPECT_EQ(error.rfind(row.error, 0), 0u) << error;
+        }
+    }
+    Options o;
+    ASSERT_TRUE(parse({"--command", "MCP_SPEED_UP"}, o, error));
+    EXPECT_FALSE(resolve_command_name(o, {}, error));
+    EXPECT_EQ(error, "--command \"MCP_SPEED_UP\" needs --labels with the aircraft's commands (names.csv from corvane-names)");
+
+    // The change log names the command the word now holds; without labels,
+    // or for any other field, the line is as it always was.
+    const std::vector<Field> fields = make_fields(labels);
+    const Field& word = *find_field(fields, 0x9400);
+    const TimeOfDay time{9, 5, 7, 30};
+    std::string line;
+    format_change(time, word, -1, 1232, line, &labels);
+    EXPECT_EQ(line, "09:05:07.030 0x9400 command word -1 -> 1232 (MCP_SPEED_UP)");
+    format_change(time, word, -1, 1232, line);
+    EXPECT_EQ(line, "09:05:07.030 0x9400 command word -1 -> 1232");
+    format_change(time, word, 1232, -1, line, &labels);
+    EXPECT_EQ(line, "09:05:07.030 0x9400 command word 1232 -> -1");
+    format_change(time, *find_field(fields, 0x9430), 0, 1232, line, &labels);
+    EXPECT_EQ(line, "09:05:07.030 0x9430 fl alt 0 -> 1232");
 }
 
 TEST(MonitorLabels, TemplateIsUpToDateAndReadsBackAsTheProgramsNames) {
