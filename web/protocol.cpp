@@ -355,7 +355,7 @@ void declare(Session& session, const json& message, const json& name, std::vecto
 }
 
 void read(Session& session, Declaration& d, const json& message, const json& name, std::uint64_t now_ms,
-          std::vector<std::string>& replies) {
+          std::uint32_t elsewhere, std::vector<std::string>& replies) {
     std::uint64_t interval = 0;
     const auto i = message.find("interval");
     if (i != message.end() && !i->is_null() && !whole_number(*i, kMaxIntervalMs, interval)) {
@@ -372,9 +372,9 @@ void read(Session& session, Declaration& d, const json& message, const json& nam
         }
         changes_only = c->get<bool>();
     }
-    if (!d.running && !d.once_pending && area_with(session, d) > kReadBudget) {
+    if (!d.running && !d.once_pending && area_with(session, d) + elsewhere > kReadBudget) {
         replies.push_back(dump(failure(kRead, name, kLimit,
-                                       "this connection reads too many offsets at once; stop another read first")));
+                                       "too many offsets are read at once; stop another read first")));
         return;
     }
     d.changes_only = changes_only;
@@ -478,7 +478,8 @@ std::string error_reply(std::string_view command, std::string_view code, std::st
 }
 
 void handle_message(Session& session, WriteRule rule, const About& about, std::string_view text,
-                    std::uint64_t now_ms, PendingWrites& pending, std::vector<std::string>& replies) {
+                    std::uint64_t now_ms, std::uint32_t read_area_elsewhere, PendingWrites& pending,
+                    std::vector<std::string>& replies) {
     if (text.size() > kMaxMessageBytes) {
         replies.push_back(error_reply("", kLimit, "messages are at most 64 KiB"));
         return;
@@ -522,7 +523,7 @@ void handle_message(Session& session, WriteRule rule, const About& about, std::s
         return;
     }
     if (command == kRead) {
-        read(session, *d, message, name, now_ms, replies);
+        read(session, *d, message, name, now_ms, read_area_elsewhere, replies);
     } else if (command == kStop) {
         d->running = false;
         d->once_pending = false;

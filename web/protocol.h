@@ -106,9 +106,12 @@ struct PendingWrites {
 
 // Handles one text message of a connection at now_ms: the replies to send
 // back go to replies (none for a read, which the next exchange answers),
-// writes to pending.
+// writes to pending. read_area_elsewhere is what the other connections'
+// reads take of the request area (their plans' area_bytes): a read that
+// would take the exchange past kReadBudget is refused.
 void handle_message(Session& session, WriteRule rule, const About& about, std::string_view text,
-                    std::uint64_t now_ms, PendingWrites& pending, std::vector<std::string>& replies);
+                    std::uint64_t now_ms, std::uint32_t read_area_elsewhere, PendingWrites& pending,
+                    std::vector<std::string>& replies);
 
 // True when [address, address + size) lies inside one of Corvane's inputs.
 bool is_input(std::uint32_t address, std::uint32_t size);

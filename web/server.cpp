@@ -151,6 +151,19 @@ struct Server {
         });
     }
 
+    // What the other connections' reads take of the request area.
+    std::uint32_t read_area_elsewhere(const Session& self) const {
+        std::vector<const Session*> others;
+        for (const auto& entry : sessions) {
+            if (&entry.second != &self) {
+                others.push_back(&entry.second);
+            }
+        }
+        ExchangePlan other_plan;
+        plan_exchange(others, other_plan);
+        return other_plan.area_bytes;
+    }
+
     void on_message(const Handle& hdl, const Endpoint::message_ptr& message) {
         auto it = sessions.find(hdl);
         if (it == sessions.end()) {
@@ -164,8 +177,8 @@ struct Server {
             exchanger.fill_about(about);
             about.period_ms = armed_period;
             about.connections = sessions.size();
-            handle_message(it->second, setup.rule, about, message->get_payload(), exchanger.now_ms(), pending,
-                           replies);
+            handle_message(it->second, setup.rule, about, message->get_payload(), exchanger.now_ms(),
+                           read_area_elsewhere(it->second), pending, replies);
         }
         const std::vector<std::string> answers = replies;
         for (const std::string& r : answers) {

@@ -33,13 +33,20 @@ struct World {
     explicit World(std::size_t connections = 1) : sessions(connections) {}
 
     std::vector<json> send(const json& message, std::size_t connection = 0) {
-        std::vector<std::string> replies;
-        handle_message(sessions[connection], rule, about, message.dump(), now, pending, replies);
-        return parse(replies);
+        return deliver_text(message.dump(), connection);
     }
-    std::vector<json> send_text(const std::string& text) {
+    std::vector<json> send_text(const std::string& text) { return deliver_text(text, 0); }
+    std::vector<json> deliver_text(const std::string& text, std::size_t connection) {
+        std::vector<const Session*> others;
+        for (std::size_t c = 0; c < sessions.size(); ++c) {
+            if (c != connection) {
+                others.push_back(&sessions[c]);
+            }
+        }
+        ExchangePlan elsewhere;
+        plan_exchange(others, elsewhere);
         std::vector<std::string> replies;
-        handle_message(sessions[0], rule, about, text, now, pending, replies);
+        handle_message(sessions[connection], rule, about, text, now, elsewhere.area_bytes, pending, replies);
         return parse(replies);
     }
     static std::vector<json> parse(const std::vector<std::string>& replies) {
@@ -254,17 +261,19 @@ TEST(WebProtocol, TheLimitsHoldAtTheirEdges) {
 }
 
 TEST(WebProtocol, ReadsTooBigForOneExchangeAreRefusedNotTruncated) {
-    World w;
-    // 32 declarations of 512 far-apart offsets would need far more records
-    // than the request area holds.
+    World w(4);
+    // 32 declarations of 512 far-apart offsets, over four connections, would
+    // need far more records than the request area holds.
     int refused = 0;
     for (std::size_t d = 0; d < kMaxDeclarations; ++d) {
+        const std::size_t c = d % 4;
         json list = json::array();
         for (std::uint32_t i = 0; i < kMaxOffsetsPerDeclaration; ++i) {
             list.push_back(offset("o" + std::to_string(i), (d * 2048 + i * 40) % 0xFFF0, "uint", 8));
         }
-        w.send(declare("d" + std::to_string(d), list));
-        const auto replies = w.send({{"command", "offsets.read"}, {"name", "d" + std::to_string(d)}, {"interval", 50}});
+        w.send(declare("d" + std::to_string(d), list), c);
+        const auto replies =
+            w.send({{"command", "offsets.read"}, {"name", "d" + std::to_string(d)}, {"interval", 50}}, c);
         if (!replies.empty()) {  // an accepted read is answered by the exchange
             ++refused;
             EXPECT_EQ(replies[0]["errorCode"], "Limit");
