@@ -105,7 +105,7 @@ bool system_dll(const std::string& name) {
     static const char* const kSystem[] = {
         "kernel32.dll", "user32.dll", "gdi32.dll",  "comctl32.dll", "advapi32.dll",
         "msvcrt.dll",   "shell32.dll", "ole32.dll", "ucrtbase.dll", "ws2_32.dll",
-        "winmm.dll",
+        "winmm.dll",    "mswsock.dll",  // mswsock: Windows sockets, corvane-web
     };
     const std::string dll = lower(name);
     return dll.rfind("api-ms-win-", 0) == 0 ||
