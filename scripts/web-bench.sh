@@ -75,6 +75,7 @@ start_sim $((seconds + 6)) sim-monitor.log
 monitor=$!
 pids+=("$monitor")
 sleep 2
+if [ ! -d /proc/"$monitor" ]; then cat "$work/monitor.log"; exit 1; fi
 before=$(cpu_ns "$monitor")
 sleep "$seconds"
 after=$(cpu_ns "$monitor")
