@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "web/handshake.h"
+#include "web/options.h"
 #include "web/page_map.h"
 #include "web/protocol.h"
 
@@ -485,6 +486,36 @@ TEST(WebHandshake, HostAndOriginRules) {
         EXPECT_EQ(why.empty(), c.accepted) << why;
         if (!c.accepted) {
             EXPECT_EQ(!host_allowed(c.host, names), why.rfind("Host", 0) == 0);
+        }
+    }
+}
+
+TEST(WebOptions, ListenTakesAnAddressLiteralAndAPort) {
+    struct Case {
+        const char* text;
+        bool ok;
+        const char* address;
+        std::uint16_t port;
+    };
+    const Case cases[] = {
+        {"0.0.0.0:8420", true, "0.0.0.0", 8420},       {"192.168.1.20:80", true, "192.168.1.20", 80},
+        {"[::]:8420", true, "::", 8420},               {"[::1]:65535", true, "::1", 65535},
+        {"127.0.0.1:0", false, "", 0},                 {"127.0.0.1:65536", false, "", 0},
+        {"127.0.0.1", false, "", 0},                   {":8420", false, "", 0},
+        {"localhost:8420", false, "", 0},              {"1.2.3:8420", false, "", 0},
+        {"[::1:8420", false, "", 0},                   {"127.0.0.1:84a0", false, "", 0},
+        {"127.0.0.1:-1", false, "", 0},                {"127.0.0.1:0008420", false, "", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::string address = "unchanged";
+        std::uint16_t port = 1;
+        EXPECT_EQ(parse_listen(c.text, address, port), c.ok);
+        if (c.ok) {
+            EXPECT_EQ(address, c.address);
+            EXPECT_EQ(port, c.port);
+        } else {
+            EXPECT_EQ(address, "unchanged") << "a refused --listen changes nothing";
         }
     }
 }
