@@ -4,6 +4,7 @@
 #include "web/server.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <map>
 #include <memory>
@@ -279,7 +280,13 @@ void print_urls(const ServerSetup& setup, Exchanger& exchanger) {
         exchanger.say("open " + url(v6 ? "[" + setup.address + "]" : setup.address) + " in a browser");
         return;
     }
-    std::set<std::string> seen;
+    std::set<std::string> seen;  // lower case: Host names are compared without case
+    const auto first_time = [&seen](std::string name) {
+        for (char& c : name) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        return seen.insert(name).second;
+    };
     exchanger.say("open " + url("127.0.0.1") + " on this machine, or from a tablet or a phone:");
     std::error_code ec;
     const std::string name = asio::ip::host_name(ec);
@@ -290,15 +297,17 @@ void print_urls(const ServerSetup& setup, Exchanger& exchanger) {
         if (!ec) {
             for (const auto& r : results) {
                 const asio::ip::address a = r.endpoint().address();
-                if (!a.is_loopback() && seen.insert(a.to_string()).second) {
+                if (!a.is_loopback() && first_time(a.to_string())) {
                     exchanger.say("  " + url(a.to_string()));
                 }
             }
         }
-        exchanger.say("  " + url(name));
+        if (first_time(name)) {
+            exchanger.say("  " + url(name));
+        }
     }
     for (const std::string& machine : setup.machine_names) {
-        if (!machine.empty() && machine != name && seen.insert(machine).second) {
+        if (!machine.empty() && first_time(machine)) {
             exchanger.say("  " + url(machine));
         }
     }

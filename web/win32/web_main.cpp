@@ -209,6 +209,9 @@ int main(int argc, char** argv) {
             if (text.back() != '\n') {
                 text += '\n';
             }
+            if (exit_code != kExitOk) {
+                text = "corvane-web: " + text;
+            }
             WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
         }
         return exit_code;
