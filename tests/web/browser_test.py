@@ -15,6 +15,7 @@ chromium-driver; run with /usr/bin/python3.
 import argparse
 import http.server
 import os
+import re
 import shutil
 import socket
 import subprocess
@@ -35,6 +36,8 @@ CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic
 ALTITUDE = 12300
 LAMP_LIMIT_S = 0.5
 SIZES = {"tablet": (1280, 800), "phone": (390, 844)}
+HOLD_S = 2.0
+HOLD_MIN_DETENTS = 10  # 400 ms before repeating, then every 150 ms, from 1.5 s every 80 ms
 
 failures = []
 
@@ -201,6 +204,17 @@ def main():
         check(wait_for(lambda: expected in read(sim_log), 10), "a tap on + makes corvane-sim print " + expected)
         time.sleep(1.0)
         check(read(sim_log).count("command 1232") == 1, "one tap, one detent")
+
+        # Held, the detents come faster: two seconds give far more than the
+        # four that four taps' worth of time at the first pace would.
+        ActionChains(driver).click_and_hold(up).pause(HOLD_S).release().perform()
+        time.sleep(1.0)
+        values = [int(v) for v in re.findall(r"command 1232 value (\d+)", read(sim_log))]
+        detents = (values[-1] - (ALTITUDE + 100)) // 100 if values else 0
+        check(detents >= HOLD_MIN_DETENTS,
+              "held for %.0f s, + turns the knob %d detents (at least %d)" % (HOLD_S, detents, HOLD_MIN_DETENTS))
+        check(wait_for(lambda: text_of(driver, "#window-altitude") == str(values[-1]) if values else False, 5),
+              "the altitude window follows (%s)" % text_of(driver, "#window-altitude"))
 
         for name, (w, h) in SIZES.items():
             driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
