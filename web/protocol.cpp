@@ -28,6 +28,7 @@ constexpr char kUnknownName[] = "UnknownName";
 constexpr char kLimit[] = "Limit";
 constexpr char kWriteRefused[] = "WriteRefused";
 constexpr char kReadOnly[] = "ReadOnly";
+constexpr char kNoFsuipc[] = "NoFsuipc";
 
 constexpr unsigned kBitsPerByte = 8;
 // Offsets closer than a record header are read in one record.
@@ -390,10 +391,16 @@ void read(Session& session, Declaration& d, const json& message, const json& nam
     d.next_due_ms = now_ms;
 }
 
-void write(Declaration& d, WriteRule rule, const json& message, const json& name, PendingWrites& pending,
-           std::vector<std::string>& replies) {
+void write(Declaration& d, WriteRule rule, const About& about, const json& message, const json& name,
+           PendingWrites& pending, std::vector<std::string>& replies) {
     if (rule == WriteRule::None) {
         replies.push_back(dump(failure(kWriteCommand, name, kReadOnly, "corvane-web was started with --read-only")));
+        return;
+    }
+    if (!about.fsuipc_connected) {
+        // Accepted now, it would wait for a link that may come much later.
+        replies.push_back(dump(failure(kWriteCommand, name, kNoFsuipc,
+                                       "corvane-web has no FSUIPC link (yet); nothing was written")));
         return;
     }
     const auto list = message.find("offsets");
@@ -532,7 +539,7 @@ void handle_message(Session& session, WriteRule rule, const About& about, std::s
         session.declarations.erase(session.declarations.begin() + (d - session.declarations.data()));
         replies.push_back(dump(reply(kRemove, name)));
     } else {
-        write(*d, rule, message, name, pending, replies);
+        write(*d, rule, about, message, name, pending, replies);
     }
 }
 

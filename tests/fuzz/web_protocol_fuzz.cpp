@@ -1,6 +1,6 @@
 // libFuzzer target: corvane-web's message handler and scheduler, fed lines
 // of text as two connections would send them. The first byte picks the
-// write rule; each following line is one message to connection 0 or 1 (by
+// write rule and whether FSUIPC is there; each following line is one message to connection 0 or 1 (by
 // its first byte's low bit); a line "x" runs an exchange against a plain
 // offset memory. Whatever arrives, every answer is a JSON object in the
 // server's shape, nothing but the inputs is written under the default rule
@@ -48,6 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<unsigned char> memory(kOffsetSpace, 0x5A);
     PendingWrites pending;
     About about;
+    about.fsuipc_connected = data[0] < 0x80;
     std::uint64_t now = 1;
     std::vector<std::string> replies;
     while (!text.empty()) {
@@ -58,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (line == "x") {
             for (const Write& w : pending.writes) {
                 require(w.address + w.size <= kOffsetSpace && w.size <= kMaxBitsSize);
-                require(rule != WriteRule::None);
+                require(rule != WriteRule::None && about.fsuipc_connected);
                 require(rule != WriteRule::InputsOnly || is_input(w.address, w.size));
                 std::memcpy(memory.data() + w.address, w.bytes, w.size);
             }

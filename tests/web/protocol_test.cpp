@@ -31,7 +31,7 @@ struct World {
     std::uint64_t now = 1000;
     int exchanges = 0;
 
-    explicit World(std::size_t connections = 1) : sessions(connections) {}
+    explicit World(std::size_t connections = 1) : sessions(connections) { about.fsuipc_connected = true; }
 
     std::vector<json> send(const json& message, std::size_t connection = 0) {
         return deliver_text(message.dump(), connection);
@@ -199,6 +199,12 @@ TEST(WebProtocol, EveryCommandAndEveryRefusalIsAnsweredInTheServersShape) {
             EXPECT_EQ(replies[0]["command"], row.message["command"]);
         }
     }
+    // Without FSUIPC a write is refused, not kept for a link that may come.
+    w.about.fsuipc_connected = false;
+    w.send(declare("late", json::array({offset("word", 0x9400, "int", 2)})));
+    const json late = w.send({{"command", "offsets.write"}, {"name", "late"},
+                              {"offsets", json::array({{{"name", "word"}, {"value", 1}}})}})[0];
+    EXPECT_EQ(late["errorCode"], "NoFsuipc");
     // The one write that was accepted is the only one that reaches the exchange.
     ASSERT_EQ(w.pending.writes.size(), 1u);
     EXPECT_EQ(w.pending.writes[0].address, 0x9400u);
