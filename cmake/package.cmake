@@ -24,7 +24,7 @@ endif()
 install(CODE "set(ENV{SOURCE_DATE_EPOCH} ${corvane_epoch})")
 
 if(CORVANE_TARGET STREQUAL "mingw")
-  foreach(program corvane corvane-sim corvane-monitor corvane-names)
+  foreach(program corvane corvane-sim corvane-monitor corvane-names corvane-web)
     if(TARGET ${program})
       install(TARGETS ${program} RUNTIME DESTINATION .)
     endif()

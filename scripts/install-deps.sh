@@ -6,9 +6,13 @@ set -euo pipefail
 
 # What each use needs: the demo only builds and runs the Wine programs.
 # fonts-wine holds Wine's own fonts, Marlett among them, without which the
-# caption buttons of every window come out as boxes.
-demo_packages=(cmake ninja-build g++ libinih-dev libcli11-dev wine wine64 wine64-tools fonts-wine xvfb xauth x11-utils imagemagick)
-test_packages=("${demo_packages[@]}" lua5.1 libx11-dev clang libclang-rt-14-dev libgtest-dev libbenchmark-dev mingw-w64 zip)
+# caption buttons of every window come out as boxes. Asio, websocketpp and
+# nlohmann/json (header-only) are what corvane-web is built on; the browser
+# test drives Chromium through chromedriver from Debian's Python.
+demo_packages=(cmake ninja-build g++ libinih-dev libcli11-dev wine wine64 wine64-tools fonts-wine xvfb xauth x11-utils imagemagick
+                libasio-dev libwebsocketpp-dev nlohmann-json3-dev)
+test_packages=("${demo_packages[@]}" lua5.1 libx11-dev clang libclang-rt-14-dev libgtest-dev libbenchmark-dev mingw-w64 zip
+               chromium chromium-driver python3-selenium)
 
 case "${1:-test}" in
   demo) packages=("${demo_packages[@]}") ;;

@@ -1,7 +1,7 @@
 // package_check: checks a Corvane release folder (the unpacked zip, or a
 // staged install of it) file by file, and that it holds nothing else:
 //   - corvane.exe, corvane-sim.exe (and corvane-monitor.exe and
-//     corvane-names.exe when they are shipped): 64-bit PE images, corvane.exe a GUI program, the tools console
+//     corvane-names.exe and corvane-web.exe when they are shipped): 64-bit PE images, corvane.exe a GUI program, the tools console
 //     programs, importing nothing but DLLs that come with Windows; corvane.exe
 //     imports the calls that give the tick Speed asks for;
 //   - corvane.ini: read by the program's own settings reader it gives the
@@ -105,7 +105,7 @@ bool system_dll(const std::string& name) {
     static const char* const kSystem[] = {
         "kernel32.dll", "user32.dll", "gdi32.dll",  "comctl32.dll", "advapi32.dll",
         "msvcrt.dll",   "shell32.dll", "ole32.dll", "ucrtbase.dll", "ws2_32.dll",
-        "winmm.dll",
+        "winmm.dll",    "mswsock.dll",  // mswsock: Windows sockets, corvane-web
     };
     const std::string dll = lower(name);
     return dll.rfind("api-ms-win-", 0) == 0 ||
@@ -444,7 +444,9 @@ int main(int argc, char** argv) {
             check_texts(
                 t, path,
                 {"inih", "Ben Hoyt", "mingw-w64", "libstdc++", "GCC Runtime Library Exception",
-                 "CLI11 2.1.2", "University of Cincinnati"});
+                 "CLI11 2.1.2", "University of Cincinnati", "Asio", "Christopher M. Kohlhoff",
+                 "Boost Software License", "WebSocket++", "Peter Thorson", "nlohmann/json",
+                 "Niels Lohmann"});
         }
     }
     std::printf("%d passed, %d failed\n", t.passed, t.failed);
