@@ -127,4 +127,21 @@ bool Win32Os::begin_timer_resolution(std::uint32_t milliseconds) {
 
 void Win32Os::end_timer_resolution(std::uint32_t milliseconds) { timeEndPeriod(milliseconds); }
 
+bool read_whole_file(const std::string& path, std::string& text) {
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    text.clear();
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) {
+        text.append(chunk, got);
+    }
+    CloseHandle(file);
+    return true;
+}
+
 }  // namespace corvane

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/os.h"
 
@@ -44,5 +45,10 @@ public:
 private:
     static thread_local std::uint32_t last_error_;
 };
+
+// The whole contents of a file (a Windows path, ANSI), also one another
+// program still writes: false when it cannot be opened. For the tools'
+// labels and names files and the tests' logs.
+bool read_whole_file(const std::string& path, std::string& text);
 
 }  // namespace corvane

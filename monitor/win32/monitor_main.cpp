@@ -118,19 +118,11 @@ void show(Monitor& m) {
 // gave it); false with the reason said.
 bool load_labels(Monitor& m, Labels& labels) {
     const std::string& path = m.options.labels_file;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    std::string csv;
+    if (!read_whole_file(path, csv)) {
         say(m, "cannot read the labels file " + path);
         return false;
     }
-    std::string csv;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) {
-        csv.append(chunk, got);
-    }
-    CloseHandle(file);
     std::string error;
     if (!parse_labels(csv, labels, error)) {
         say(m, path + " " + error);

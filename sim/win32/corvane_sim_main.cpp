@@ -28,6 +28,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "platform/win32_os.h"
 #include "platform/windows_api.h"
 
 #include "bridge/offset_map.h"
@@ -278,21 +279,11 @@ struct HandReader {
 // Read through the Windows file API: the path is a Windows one, under Wine too.
 bool load_names(const std::string& path, corvane::monitor::Labels& labels) {
     std::string error;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    std::string text;
+    if (!corvane::read_whole_file(path, text)) {
         error = "cannot be read";
-    } else {
-        std::string text;
-        char chunk[4096];
-        DWORD got = 0;
-        while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) {
-            text.append(chunk, got);
-        }
-        CloseHandle(file);
-        if (corvane::monitor::parse_labels(text, labels, error)) {
-            return true;
-        }
+    } else if (corvane::monitor::parse_labels(text, labels, error)) {
+        return true;
     }
     std::fprintf(stderr, "corvane-sim: %s: %s\n", path.c_str(), error.c_str());
     return false;

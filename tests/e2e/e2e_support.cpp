@@ -2,6 +2,8 @@
 // corvane.exe as a child process and its windows.
 #include "tests/e2e/e2e_support.h"
 
+#include "platform/win32_os.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -444,18 +446,8 @@ bool AppProcess::wait_exit(DWORD timeout_ms, DWORD* exit_code) {
 }
 
 std::string read_file(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return {};
-    }
     std::string contents;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) {
-        contents.append(chunk, got);
-    }
-    CloseHandle(file);
+    read_whole_file(path, contents);
     return contents;
 }
 

@@ -161,19 +161,11 @@ private:
 
 // Reads the labels file named by --labels; false with the reason said.
 bool load_labels(const std::string& path, monitor::Labels& labels) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    std::string csv;
+    if (!read_whole_file(path, csv)) {
         write_line("cannot read the labels file " + path);
         return false;
     }
-    std::string csv;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) {
-        csv.append(chunk, got);
-    }
-    CloseHandle(file);
     std::string error;
     if (!monitor::parse_labels(csv, labels, error)) {
         write_line(path + " " + error);
