@@ -219,42 +219,65 @@ void program(Checks& t) {
     E2E_CHECK(t, FindWindowExA(nullptr, nullptr, fsuipc::kServerClass, nullptr) == nullptr);
 }
 
+// corvane-sim --hand as a user drives it: its standard input a pipe the
+// test writes lines to, its output in a file the test reads.
+struct HandSim {
+    TempFolder folder;
+    const std::string output = folder.file_path("hand.log");
+    HANDLE lines = nullptr;
+    AppProcess process;
+
+    HandSim() = default;
+    HandSim(const HandSim&) = delete;
+    HandSim& operator=(const HandSim&) = delete;
+    ~HandSim() {
+        if (lines != nullptr) {
+            CloseHandle(lines);
+        }
+    }
+    bool start(Checks& t, const std::string& arguments) {
+        SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+        HANDLE input = nullptr;
+        if (!E2E_CHECK(t, CreatePipe(&input, &lines, &inheritable, 0))) {
+            return false;
+        }
+        SetHandleInformation(lines, HANDLE_FLAG_INHERIT, 0);
+        const bool started = process.start_logged(sim_path(), folder.path(), arguments, output, input);
+        CloseHandle(input);
+        return E2E_CHECK(t, started) &&
+               E2E_CHECK(t, process.wait_window(fsuipc::kSimulatorClass, kStartMs) != nullptr);
+    }
+    void say(const std::string& text) const {
+        DWORD written = 0;
+        WriteFile(lines, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    }
+    bool answered(const std::string& text) const {
+        return wait_until([&] { return read_file(output).find(text) != std::string::npos; },
+                          kCommandMs);
+    }
+    void quit(Checks& t) {
+        say("quit\n");
+        DWORD exit_code = 1;
+        E2E_CHECK(t, process.wait_exit(kExitMs, &exit_code));
+        E2E_CHECK_EQ(t, exit_code, 0);
+    }
+};
+
 // corvane-sim --hand driven as a user drives it, one line at a time through
 // its standard input, with corvane.exe bridging: what was set is exported,
 // and a panel's knob moves the window it names.
 void by_hand(Checks& t) {
     t.begin("corvane-sim --hand: set, show, list and an unknown name; Corvane exports it");
-    TempFolder folder;
-    const std::string output = folder.file_path("hand.log");
-    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-    HANDLE input = nullptr;
-    HANDLE lines = nullptr;
-    if (!E2E_CHECK(t, CreatePipe(&input, &lines, &inheritable, 0))) {
-        return;
-    }
-    SetHandleInformation(lines, HANDLE_FLAG_INHERIT, 0);
-    AppProcess sim;
-    const bool started =
-        sim.start_logged(sim_path(), folder.path(), "--hand --no-dump", output, input);
-    CloseHandle(input);
-    const auto say = [lines](const std::string& text) {
-        DWORD written = 0;
-        WriteFile(lines, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    };
-    const auto answered = [&output](const std::string& text) {
-        return wait_until([&] { return read_file(output).find(text) != std::string::npos; },
-                          kCommandMs);
-    };
-    if (E2E_CHECK(t, started) &&
-        E2E_CHECK(t, sim.wait_window(fsuipc::kSimulatorClass, kStartMs) != nullptr)) {
-        say("set ALTITUDE_DISPLAY 12345\nset 0x9402:0 on\nshow altitude_display\n"
-            "show ALTITUD\nlist COURSE\n");
+    HandSim sim;
+    if (sim.start(t, "--hand --no-dump")) {
+        sim.say("set ALTITUDE_DISPLAY 12345\nset 0x9402:0 on\nshow altitude_display\n"
+                "show ALTITUD\nlist COURSE\n");
         for (const char* answer :
              {"ok ALTITUDE_DISPLAY 12345", "ok ANNUNCIATOR_9402_BIT0 on",
               "error unknown name \"ALTITUD\"; did you mean FLIGHT_ALTITUDE_DISPLAY, "
               "LANDING_ALTITUDE_DISPLAY, ALTITUDE_DISPLAY, KNOB_ALTITUDE?",
               "ok 2 names: COURSE_DISPLAY_1 COURSE_DISPLAY_2"}) {
-            E2E_CHECK(t, answered(answer));
+            E2E_CHECK(t, sim.answered(answer));
         }
 
         CorvaneRun corvane;
@@ -276,19 +299,15 @@ void by_hand(Checks& t) {
             const std::uint8_t one_detent = 1;
             fsuipc::write(client, kAltitudeKnob, sizeof one_detent, &one_detent, code);
             E2E_CHECK_EQ(t, fsuipc::process(client, os, code), 1);
-            E2E_CHECK(t, answered("command 1232 value 12445"));
+            E2E_CHECK(t, sim.answered("command 1232 value 12445"));
             E2E_CHECK(t, wait_until([&] { return read_block() && altitude == 12445; }, kCommandMs));
-            say("show ALTITUDE_DISPLAY\n");
-            E2E_CHECK(t, answered("ok ALTITUDE_DISPLAY 12445"));
+            sim.say("show ALTITUDE_DISPLAY\n");
+            E2E_CHECK(t, sim.answered("ok ALTITUDE_DISPLAY 12445"));
             fsuipc::close(client, os);
             corvane.exit(t);
         }
-        say("quit\n");
-        DWORD exit_code = 1;
-        E2E_CHECK(t, sim.wait_exit(kExitMs, &exit_code));
-        E2E_CHECK_EQ(t, exit_code, 0);
+        sim.quit(t);
     }
-    CloseHandle(lines);
 }
 
 // corvane-sim --hand --names: the header's names from a names.csv, as
@@ -296,40 +315,18 @@ void by_hand(Checks& t) {
 // name printed beside its code.
 void by_hand_with_names(Checks& t) {
     t.begin("corvane-sim --hand --names: header names set and shown; the command line names the command");
-    TempFolder folder;
-    const std::string output = folder.file_path("hand.log");
-    if (!E2E_CHECK(t, folder.write_file("names.csv", "offset,label,source\n"
+    HandSim sim;
+    if (!E2E_CHECK(t, sim.folder.write_file("names.csv", "offset,label,source\n"
                                                      "0x9402&0x01,MCP_AT_ARM_LIGHT,SDK1 0x0018\n"
                                                      "0x943A,MCP_ALT_DIGITS,SDK1 0x01E0-0x01F0\n"
                                                      "command:1232,EVT_MCP_ALT_UP\n"))) {
         return;
     }
-    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
-    HANDLE input = nullptr;
-    HANDLE lines = nullptr;
-    if (!E2E_CHECK(t, CreatePipe(&input, &lines, &inheritable, 0))) {
-        return;
-    }
-    SetHandleInformation(lines, HANDLE_FLAG_INHERIT, 0);
-    AppProcess sim;
-    const bool started = sim.start_logged(
-        sim_path(), folder.path(), "--hand --no-dump --names \"" + folder.file_path("names.csv") + "\"",
-        output, input);
-    CloseHandle(input);
-    const auto say = [lines](const std::string& text) {
-        DWORD written = 0;
-        WriteFile(lines, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    };
-    const auto answered = [&output](const std::string& text) {
-        return wait_until([&] { return read_file(output).find(text) != std::string::npos; },
-                          kCommandMs);
-    };
-    if (E2E_CHECK(t, started) &&
-        E2E_CHECK(t, sim.wait_window(fsuipc::kSimulatorClass, kStartMs) != nullptr)) {
-        say("set MCP_AT_ARM_LIGHT on\nset mcp_alt_digits 12000\nshow MCP_ALT_DIGITS\n");
+    if (sim.start(t, "--hand --no-dump --names \"" + sim.folder.file_path("names.csv") + "\"")) {
+        sim.say("set MCP_AT_ARM_LIGHT on\nset mcp_alt_digits 12000\nshow MCP_ALT_DIGITS\n");
         for (const char* answer :
              {"ok ANNUNCIATOR_9402_BIT0 on", "ok ALTITUDE_DISPLAY 12000"}) {
-            E2E_CHECK(t, answered(answer));
+            E2E_CHECK(t, sim.answered(answer));
         }
         CorvaneRun corvane;
         Win32Os os;
@@ -346,16 +343,12 @@ void by_hand_with_names(Checks& t) {
             const std::uint8_t one_detent = 1;
             fsuipc::write(client, kAltitudeKnob, sizeof one_detent, &one_detent, code);
             E2E_CHECK_EQ(t, fsuipc::process(client, os, code), 1);
-            E2E_CHECK(t, answered("command 1232 (EVT_MCP_ALT_UP) value 12100"));
+            E2E_CHECK(t, sim.answered("command 1232 (EVT_MCP_ALT_UP) value 12100"));
             fsuipc::close(client, os);
             corvane.exit(t);
         }
-        say("quit\n");
-        DWORD exit_code = 1;
-        E2E_CHECK(t, sim.wait_exit(kExitMs, &exit_code));
-        E2E_CHECK_EQ(t, exit_code, 0);
+        sim.quit(t);
     }
-    CloseHandle(lines);
 }
 
 }  // namespace
