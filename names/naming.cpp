@@ -397,6 +397,15 @@ std::string names_csv(const Naming& naming, const std::string& header_name) {
     return text;
 }
 
+namespace {
+
+// A table key in Lua: .NAME, or ["NAME"] for a word Lua keeps for itself.
+std::string lua_key(const std::string& name) {
+    return kLuaKeywords.count(name) != 0 ? "[\"" + name + "\"]" : "." + name;
+}
+
+}  // namespace
+
 std::string names_lua(const Naming& naming, const std::string& header_name) {
     std::string text =
         "-- corvane_names.lua: Corvane's offsets by the aircraft's own names, read by\n"
@@ -415,9 +424,7 @@ std::string names_lua(const Naming& naming, const std::string& header_name) {
         "names.command = {}\n"
         "\n";
     for (const Symbol& s : kit_symbols(naming)) {
-        const std::string key =
-            kLuaKeywords.count(s.name) != 0 ? "[\"" + s.name + "\"]" : "." + s.name;
-        const std::string lhs = padded("names" + key, 40);
+        const std::string lhs = padded("names" + lua_key(s.name), 40);
         if (s.row->mask != 0) {
             text += lhs + format("= {offset = 0x%04X, mask = 0x%02X, shift = %d, states = %d}", s.row->offset,
                                  s.row->mask, s.row->shift, s.row->states);
@@ -429,10 +436,8 @@ std::string names_lua(const Naming& naming, const std::string& header_name) {
     text += "\n";
     const std::vector<std::string> commands = command_symbols(naming);
     for (std::size_t i = 0; i < commands.size(); ++i) {
-        const std::string key = kLuaKeywords.count(commands[i]) != 0 ? "[\"" + commands[i] + "\"]"
-                                                                      : "." + commands[i];
-        text += padded("names.command" + key, 40) + "= " + std::to_string(naming.commands[i].code) +
-                "\n";
+        text += padded("names.command" + lua_key(commands[i]), 40) + "= " +
+                std::to_string(naming.commands[i].code) + "\n";
     }
     text += "\nreturn names\n";
     return text;
