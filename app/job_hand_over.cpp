@@ -1,8 +1,7 @@
-// The job slot, the result slot and the end, under one lock.
+// The job slot, the result slot, the tick and the end, under one lock.
 #include "app/job_hand_over.h"
 
-#include <chrono>
-#include <thread>
+#include <algorithm>
 
 namespace corvane::app {
 
@@ -31,11 +30,42 @@ bool JobHandOver::take_result(JobResult& result) {
 
 bool JobHandOver::want_result() {
     const std::lock_guard<std::mutex> guard(lock_);
-    if (result_ready_) {
+    result_wanted_ = true;
+    if (result_ready_ && !result_told_) {
+        result_told_ = true;  // by the caller
         return false;
     }
-    result_wanted_ = true;
     return true;
+}
+
+void JobHandOver::start_ticks(std::uint32_t period_ms) {
+    {
+        const std::lock_guard<std::mutex> guard(lock_);
+        // Longer than the slack, or every wait would end at once.
+        period_ = std::max<Clock::duration>(std::chrono::milliseconds(period_ms), 2 * kTickSlack);
+        next_tick_ = Clock::now() + period_;
+        ticking_ = true;
+        tick_told_ = false;
+    }
+    wake_.notify_one();
+}
+
+bool JobHandOver::stop_ticks() {
+    const std::lock_guard<std::mutex> guard(lock_);
+    ticking_ = false;
+    tick_told_ = false;
+    // A cycle under way tells its result itself: nothing repeats it now.
+    repeating_ = false;
+    if (result_ready_ && !result_told_) {
+        result_told_ = true;  // by the caller
+        return true;
+    }
+    return false;
+}
+
+void JobHandOver::tick_seen() {
+    const std::lock_guard<std::mutex> guard(lock_);
+    tick_told_ = false;
 }
 
 void JobHandOver::end() {
@@ -55,35 +85,76 @@ void JobHandOver::end() {
     wake_.notify_one();
 }
 
+void JobHandOver::skip_ticks_to(Clock::time_point now) {
+    if (now < next_tick_) {
+        now = next_tick_;  // woken within the slack, before its time
+    }
+    next_tick_ += period_ * ((now - next_tick_) / period_ + 1);
+}
+
+void JobHandOver::tell_result(std::unique_lock<std::mutex>& guard) {
+    // Once ending, the window's thread takes the last result itself.
+    while (!stopping_ && result_ready_ && !result_told_) {
+        guard.unlock();
+        const bool told = tell_result_(notify_context_);
+        guard.lock();
+        if (told) {
+            result_told_ = true;
+        } else {
+            wake_.wait_for(guard, std::chrono::milliseconds(kRenotifyMs));
+        }
+    }
+}
+
 void JobHandOver::serve() {
+    std::unique_lock<std::mutex> guard(lock_);
     for (;;) {
-        Job job;
-        {
-            std::unique_lock<std::mutex> guard(lock_);
-            wake_.wait(guard, [this] { return job_pending_ || stopping_; });
-            if (stopping_) {
-                return;
-            }
+        if (stopping_) {
+            return;
+        }
+        Job job = Job::Cycle;
+        if (job_pending_) {
             job_pending_ = false;
-            busy_ = true;
             job = job_;
+            repeating_ = job == Job::Cycle;
+        } else if (ticking_ && Clock::now() + kTickSlack >= next_tick_) {
+            skip_ticks_to(Clock::now());
+            // The window took the last result, or waits for it: the tick is
+            // its to act on.
+            if (!repeating_ || !result_ready_ || result_wanted_) {
+                if (!tick_told_) {
+                    tick_told_ = true;
+                    guard.unlock();
+                    const bool told = tell_tick_(notify_context_);
+                    guard.lock();
+                    if (!told) {
+                        tick_told_ = false;  // the next tick tries again
+                    }
+                }
+                continue;
+            }
+        } else {
+            if (ticking_) {
+                wake_.wait_until(guard, next_tick_);
+            } else {
+                wake_.wait(guard);
+            }
+            continue;
         }
+        // A repeat replaces a quiet result, which changed nothing the window
+        // keeps.
+        result_ready_ = false;
+        busy_ = true;
+        guard.unlock();
         const JobResult result = runner_(run_context_, job);
-        bool stopping;
-        bool tell;
-        {
-            const std::lock_guard<std::mutex> guard(lock_);
-            busy_ = false;
-            result_ = result;
-            result_ready_ = true;
-            stopping = stopping_;
-            tell = result_wanted_ || tell_at_once(result);
-        }
-        // Once ending, the window's thread takes the last result itself.
-        while (tell && !stopping && !notify_(notify_context_)) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(kRenotifyMs));
-            const std::lock_guard<std::mutex> guard(lock_);
-            stopping = stopping_;
+        guard.lock();
+        busy_ = false;
+        result_ = result;
+        result_ready_ = true;
+        result_told_ = false;
+        if (result_wanted_ || !ticking_ || !repeating_ || tell_at_once(result)) {
+            repeating_ = false;
+            tell_result(guard);
         }
     }
 }

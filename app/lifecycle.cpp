@@ -309,7 +309,6 @@ void dispatch(App& app, Shell& shell, Event event) {
 // exchange left.
 void tick(App& app, Shell& shell) {
     if (app.link_status == kLinksUp) {
-        note_cycle_start(app);
         start_job(app, shell, Job::Cycle);
         return;
     }
@@ -496,7 +495,8 @@ const char* windows_error_meaning(std::uint32_t error) {
     return nullptr;
 }
 
-JobResult run_job(bridge::Bridge& bridge, Job job) {
+JobResult run_job(App& app, Job job) {
+    bridge::Bridge& bridge = app.bridge;
     JobResult result;
     result.job = job;
     // The bridge that stops while the offset server still answers says so
@@ -512,6 +512,7 @@ JobResult run_job(bridge::Bridge& bridge, Job job) {
             bridge::write_stopped_state(bridge);
         }
     } else {
+        note_cycle_start(app);
         result.link = cycled(bridge, bridge::run_cycle(bridge));
         if (result.link.failed == LinkSide::Aircraft) {
             bridge::write_stopped_state(bridge);

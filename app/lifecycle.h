@@ -137,7 +137,9 @@ public:
     // Show the text in the status bar and append it as a line to the log.
     virtual void append_status(const char* text) = 0;
     virtual void show_window(int mode) = 0;
-    // Timer 1 of the main window, posting WM_TIMER every period.
+    // Timer 1, the bridge's tick: timer_message(kBridgeTimerId) every
+    // period. The Windows shell keeps it on its job thread, which repeats a
+    // quiet cycle at the tick itself (see start_job).
     virtual void start_timer(std::uint32_t period_ms) = 0;
     virtual void stop_timer() = 0;
     // The retry timer (kRetryTimerId), posting WM_TIMER every period.
@@ -157,10 +159,13 @@ public:
     // The bridge stopped on a failure, text its status line: catch the eye of
     // a user behind a full-screen simulator, without taking the focus.
     virtual void notify_stop(const char* text) = 0;
-    // Runs run_job(app.bridge, job) where it cannot hold the window, and
-    // later hands its result to job_done() on the window's thread: at once
-    // when tell_at_once() says so, else before its next timer message. A
-    // shell may run it at once, job_done() included, before returning.
+    // Runs run_job(app, job) where it cannot hold the window, and later
+    // hands its result to job_done() on the window's thread: at once when
+    // tell_at_once() says so. A quiet cycle's result may instead be
+    // replaced by the next cycle, run at the next tick without the window:
+    // what the lifecycle does with a quiet result and a tick (back to
+    // Bridging, then a cycle), so the phase stays Cycling meanwhile. A shell
+    // may run it at once, job_done() included, before returning.
     virtual void start_job(Job job) = 0;
     // Something waits for the job in flight (a tick, a "Run!"): its result
     // is wanted as soon as it ends, however quiet. Nothing for a shell that
@@ -169,7 +174,8 @@ public:
 };
 
 // Whether a job's result must reach the window's thread at once: all but a
-// quiet cycle (links up, nothing refused), which waits for the next tick.
+// quiet cycle (links up, nothing refused), which the next tick's cycle may
+// replace.
 bool tell_at_once(const JobResult& result);
 
 // ---- the lifecycle ----------------------------------------------------------
@@ -310,8 +316,8 @@ inline bool exchange_in_flight(const App& app) {
 using Handler = void (*)(App&, Shell&);
 Handler transition(Phase phase, Event event);
 // The job itself, on whatever thread the shell runs it: touches the bridge
-// record alone.
-JobResult run_job(bridge::Bridge& bridge, Job job);
+// record and, for a cycle, the tick figures (its start) alone.
+JobResult run_job(App& app, Job job);
 // A job ended: the rest of the timer step or the reconnect, on the window's
 // thread; then a "Run!" pressed meanwhile, else a tick that came meanwhile.
 // A result with no job in flight does nothing.

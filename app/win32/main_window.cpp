@@ -216,18 +216,23 @@ void MainWindow::start_job(app::Job job) {
         return;  // the program ends: the bridge is no job's any more
     }
     if (job_thread_ == nullptr) {
-        app::job_done(app_, *this, app::run_job(app_.bridge, job));
+        app::job_done(app_, *this, app::run_job(app_, job));
         return;
     }
     jobs_.run(job);
 }
 
 app::JobResult MainWindow::run_job(void* self, app::Job job) {
-    return app::run_job(static_cast<MainWindow*>(self)->app_.bridge, job);
+    return app::run_job(static_cast<MainWindow*>(self)->app_, job);
 }
 
 bool MainWindow::post_job_done(void* self) {
     return PostMessageA(static_cast<MainWindow*>(self)->window_, WM_JOB_DONE, 0, 0) != FALSE;
+}
+
+bool MainWindow::post_tick(void* self) {
+    return PostMessageA(static_cast<MainWindow*>(self)->window_, WM_TIMER, app::kBridgeTimerId,
+                        0) != FALSE;
 }
 
 DWORD WINAPI MainWindow::job_thread(void* self) {
@@ -361,8 +366,10 @@ LRESULT MainWindow::on_timer(UINT message, WPARAM wparam, LPARAM lparam) {
         }
         return 0;
     }
-    // The last quiet cycle ended without a message of its own: this tick
-    // finds it done.
+    if (wparam == app::kBridgeTimerId) {
+        jobs_.tick_seen();
+    }
+    // A quiet cycle that nobody was told of goes first.
     take_job_result();
     // Every other timer message drives the lifecycle, which tells the timers
     // apart.
@@ -456,7 +463,7 @@ LRESULT MainWindow::show_about_box() {
 }
 
 LRESULT MainWindow::close_window() {
-    KillTimer(window_, app::kBridgeTimerId);
+    stop_timer();
     DestroyWindow(window_);
     return 0;
 }
@@ -508,16 +515,29 @@ void MainWindow::show_window(int mode) {
     }
 }
 
-// Never delayed to fall in with other timers (which Windows may do to save
-// power): the tick keeps its period. SetTimer where that is refused.
+// The tick is the job thread's: a quiet cycle repeats there at each tick
+// without a message to this window, and any other tick comes as WM_TIMER.
+// Never below a window timer's least period, as Windows makes that.
+// Without a job thread, a window timer never delayed to fall in with other
+// timers (which Windows may do to save power); SetTimer where that is
+// refused.
 void MainWindow::start_timer(std::uint32_t period_ms) {
+    if (job_thread_ != nullptr) {
+        jobs_.start_ticks(period_ms < USER_TIMER_MINIMUM ? USER_TIMER_MINIMUM : period_ms);
+        return;
+    }
     if (SetCoalescableTimer(window_, app::kBridgeTimerId, period_ms, nullptr,
                             TIMERV_NO_COALESCING) == 0) {
         SetTimer(window_, app::kBridgeTimerId, period_ms, nullptr);
     }
 }
 
-void MainWindow::stop_timer() { KillTimer(window_, app::kBridgeTimerId); }
+void MainWindow::stop_timer() {
+    KillTimer(window_, app::kBridgeTimerId);
+    if (jobs_.stop_ticks()) {
+        PostMessageA(window_, WM_JOB_DONE, 0, 0);
+    }
+}
 
 void MainWindow::start_retry_timer(std::uint32_t period_ms) {
     SetTimer(window_, app::kRetryTimerId, period_ms, nullptr);

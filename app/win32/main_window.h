@@ -143,9 +143,11 @@ private:
     // A result that waits goes to the lifecycle before anything else that
     // touches it.
     void take_job_result();
-    // The job thread: the hand-over's runner and notify, and its body.
+    // The job thread: the hand-over's runner and notifies, and its body.
     static app::JobResult run_job(void* self, app::Job job);
     static bool post_job_done(void* self);
+    // Timer 1's tick, for the lifecycle to act on, as a WM_TIMER of its own.
+    static bool post_tick(void* self);
     static DWORD WINAPI job_thread(void* self);
 
     LRESULT show_about_box();
@@ -183,8 +185,8 @@ private:
     std::exception_ptr failure_;
     // Last: its thread is joined before anything above goes. Without a
     // thread (it could not be created) the jobs run on the window's thread.
-    app::JobHandOver jobs_{&MainWindow::run_job, this, &MainWindow::post_job_done, this,
-                           &app_.bridge.abandon};
+    app::JobHandOver jobs_{&MainWindow::run_job,       this, &MainWindow::post_job_done,
+                           &MainWindow::post_tick,     this, &app_.bridge.abandon};
     HANDLE job_thread_ = nullptr;
 };
 

@@ -64,12 +64,12 @@ public:
             held.push_back(job);
             return;
         }
-        job_done(*app, *this, run_job(app->bridge, job));
+        job_done(*app, *this, run_job(*app, job));
     }
     void run_held_job() {
         const Job job = held.front();
         held.erase(held.begin());
-        job_done(*app, *this, run_job(app->bridge, job));
+        job_done(*app, *this, run_job(*app, job));
     }
 
     App* app = nullptr;
@@ -1208,7 +1208,7 @@ TEST(Jobs, AnAbandonedCycleFinishesWhatItSent) {
         w.bridge.abandon.store(true);  // Exit! during the job
         const std::size_t sends = w.fake.sends;
         const std::size_t posts = w.fake.posts.size();
-        const JobResult last = run_job(w.bridge, w.shell.held.front());
+        const JobResult last = run_job(w.app, w.shell.held.front());
         jobs_ended(w.app, w.shell, &last);
         end_of_process(w.app, w.shell);
         if (answering) {

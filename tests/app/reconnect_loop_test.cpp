@@ -36,7 +36,7 @@ public:
     void show_state(BridgeState) override {}
     void notify_stop(const char*) override {}
     // The job at once, as a worker that answers instantly.
-    void start_job(Job job) override { job_done(*app, *this, run_job(app->bridge, job)); }
+    void start_job(Job job) override { job_done(*app, *this, run_job(*app, job)); }
     App* app = nullptr;
     const char* last = "";
     bool timer = false;

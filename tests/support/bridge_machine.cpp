@@ -198,7 +198,7 @@ public:
     // The job at once, on this thread: the machine's steps see each cycle
     // and each reopen complete, as a worker that answers instantly.
     void start_job(app::Job job) override {
-        app::job_done(*app, *this, app::run_job(app->bridge, job));
+        app::job_done(*app, *this, app::run_job(*app, job));
     }
     app::App* app = nullptr;
 
