@@ -85,11 +85,13 @@ void JobHandOver::end() {
     wake_.notify_one();
 }
 
-void JobHandOver::skip_ticks_to(Clock::time_point now) {
-    if (now < next_tick_) {
-        now = next_tick_;  // woken within the slack, before its time
+void JobHandOver::pass_tick(Clock::time_point now) {
+    next_tick_ += period_;
+    // More ticks went by meanwhile (the thread came late, or the last cycle
+    // ran long): the latest of them is remembered, the rest are dropped.
+    if (next_tick_ <= now) {
+        next_tick_ += period_ * ((now - next_tick_) / period_);
     }
-    next_tick_ += period_ * ((now - next_tick_) / period_ + 1);
 }
 
 void JobHandOver::tell_result(std::unique_lock<std::mutex>& guard) {
@@ -118,7 +120,7 @@ void JobHandOver::serve() {
             job = job_;
             repeating_ = job == Job::Cycle;
         } else if (ticking_ && Clock::now() + kTickSlack >= next_tick_) {
-            skip_ticks_to(Clock::now());
+            pass_tick(Clock::now());
             // The window took the last result, or waits for it: the tick is
             // its to act on.
             if (!repeating_ || !result_ready_ || result_wanted_) {

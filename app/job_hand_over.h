@@ -91,8 +91,9 @@ private:
     // again and again, until the time is there.
     static constexpr std::chrono::milliseconds kTickSlack{1};
 
-    // The first tick after now, on the grid of ticks that start_ticks laid.
-    void skip_ticks_to(Clock::time_point now);
+    // The tick that is due was taken: the next one, on the grid of ticks
+    // that start_ticks laid.
+    void pass_tick(Clock::time_point now);
     // Tells the window of a result until it is told or the hand-over ends;
     // the lock is held on entry and on return.
     void tell_result(std::unique_lock<std::mutex>& guard);
