@@ -185,8 +185,8 @@ private:
     std::exception_ptr failure_;
     // Last: its thread is joined before anything above goes. Without a
     // thread (it could not be created) the jobs run on the window's thread.
-    app::JobHandOver jobs_{&MainWindow::run_job,       this, &MainWindow::post_job_done,
-                           &MainWindow::post_tick,     this, &app_.bridge.abandon};
+    app::JobHandOver jobs_{&MainWindow::run_job, this, &MainWindow::post_job_done,
+                           &MainWindow::post_tick, this, &app_.bridge.abandon};
     HANDLE job_thread_ = nullptr;
 };
 

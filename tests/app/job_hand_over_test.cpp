@@ -101,8 +101,8 @@ struct Work {
 struct Jobs {
     Work work;
     Window window;
-    JobHandOver hand_over{&Work::run,          &work,   &Window::post_done,
-                          &Window::post_tick,  &window, &work.abandon};
+    JobHandOver hand_over{&Work::run, &work, &Window::post_done,
+                          &Window::post_tick, &window, &work.abandon};
     std::thread thread{[this] { hand_over.serve(); }};
     ~Jobs() {
         hand_over.end();
