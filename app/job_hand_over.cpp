@@ -97,14 +97,15 @@ void JobHandOver::pass_tick(Clock::time_point now) {
 void JobHandOver::tell_result(std::unique_lock<std::mutex>& guard) {
     // Once ending, the window's thread takes the last result itself.
     while (!stopping_ && result_ready_ && !result_told_) {
+        result_told_ = true;  // this thread's to tell: nobody tells it twice
         guard.unlock();
         const bool told = tell_result_(notify_context_);
         guard.lock();
         if (told) {
-            result_told_ = true;
-        } else {
-            wake_.wait_for(guard, std::chrono::milliseconds(kRenotifyMs));
+            return;
         }
+        result_told_ = false;  // meanwhile the window may look for it itself
+        wake_.wait_for(guard, std::chrono::milliseconds(kRenotifyMs));
     }
 }
 
