@@ -31,11 +31,7 @@ bool JobHandOver::take_result(JobResult& result) {
 bool JobHandOver::want_result() {
     const std::lock_guard<std::mutex> guard(lock_);
     result_wanted_ = true;
-    if (result_ready_ && !result_told_) {
-        result_told_ = true;  // by the caller
-        return false;
-    }
-    return true;
+    return !claim_untold_result();
 }
 
 void JobHandOver::start_ticks(std::uint32_t period_ms) {
@@ -56,11 +52,7 @@ bool JobHandOver::stop_ticks() {
     tick_told_ = false;
     // A cycle under way tells its result itself: nothing repeats it now.
     repeating_ = false;
-    if (result_ready_ && !result_told_) {
-        result_told_ = true;  // by the caller
-        return true;
-    }
-    return false;
+    return claim_untold_result();
 }
 
 void JobHandOver::tick_seen() {
@@ -94,10 +86,17 @@ void JobHandOver::pass_tick(Clock::time_point now) {
     }
 }
 
+bool JobHandOver::claim_untold_result() {
+    if (!result_ready_ || result_told_) {
+        return false;
+    }
+    result_told_ = true;
+    return true;
+}
+
 void JobHandOver::tell_result(std::unique_lock<std::mutex>& guard) {
     // Once ending, the window's thread takes the last result itself.
-    while (!stopping_ && result_ready_ && !result_told_) {
-        result_told_ = true;  // this thread's to tell: nobody tells it twice
+    while (!stopping_ && claim_untold_result()) {
         guard.unlock();
         const bool told = tell_result_(notify_context_);
         guard.lock();
@@ -106,6 +105,19 @@ void JobHandOver::tell_result(std::unique_lock<std::mutex>& guard) {
         }
         result_told_ = false;  // meanwhile the window may look for it itself
         wake_.wait_for(guard, std::chrono::milliseconds(kRenotifyMs));
+    }
+}
+
+void JobHandOver::tell_tick(std::unique_lock<std::mutex>& guard) {
+    if (tick_told_) {
+        return;  // one at a time
+    }
+    tick_told_ = true;
+    guard.unlock();
+    const bool told = tell_tick_(notify_context_);
+    guard.lock();
+    if (!told) {
+        tick_told_ = false;  // the next tick tries again
     }
 }
 
@@ -120,20 +132,13 @@ void JobHandOver::serve() {
             job_pending_ = false;
             job = job_;
             repeating_ = job == Job::Cycle;
-        } else if (ticking_ && Clock::now() + kTickSlack >= next_tick_) {
-            pass_tick(Clock::now());
+        } else if (const Clock::time_point now = Clock::now();
+                   ticking_ && now + kTickSlack >= next_tick_) {
+            pass_tick(now);
             // The window took the last result, or waits for it: the tick is
             // its to act on.
             if (!repeating_ || !result_ready_ || result_wanted_) {
-                if (!tick_told_) {
-                    tick_told_ = true;
-                    guard.unlock();
-                    const bool told = tell_tick_(notify_context_);
-                    guard.lock();
-                    if (!told) {
-                        tick_told_ = false;  // the next tick tries again
-                    }
-                }
+                tell_tick(guard);
                 continue;
             }
         } else {

@@ -94,9 +94,15 @@ private:
     // The tick that is due was taken: the next one, on the grid of ticks
     // that start_ticks laid.
     void pass_tick(Clock::time_point now);
+    // Under the lock: a result waits that nobody tells yet; the caller now
+    // does, so it is told once.
+    bool claim_untold_result();
     // Tells the window of a result until it is told or the hand-over ends;
     // the lock is held on entry and on return.
     void tell_result(std::unique_lock<std::mutex>& guard);
+    // Tells the window of a tick unless the last one is still unseen; the
+    // lock is held on entry and on return.
+    void tell_tick(std::unique_lock<std::mutex>& guard);
 
     const Runner runner_;
     void* const run_context_;

@@ -243,7 +243,7 @@ DWORD WINAPI MainWindow::job_thread(void* self) {
 void MainWindow::want_job_result() {
     // Ended quietly already: its result is taken at the done message.
     if (job_thread_ != nullptr && !jobs_.want_result()) {
-        PostMessageA(window_, WM_JOB_DONE, 0, 0);
+        post_job_done(this);
     }
 }
 
@@ -535,7 +535,7 @@ void MainWindow::start_timer(std::uint32_t period_ms) {
 void MainWindow::stop_timer() {
     KillTimer(window_, app::kBridgeTimerId);
     if (jobs_.stop_ticks()) {
-        PostMessageA(window_, WM_JOB_DONE, 0, 0);
+        post_job_done(this);
     }
 }
 
